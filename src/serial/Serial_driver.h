@@ -1,0 +1,28 @@
+#pragma once
+// Serial_driver: one blocking command/reply exchange with the K730-6W box.
+
+#include "serial/serial_port.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace Serial_driver {
+
+/// Milliseconds, from the write's return, within which a reply must be complete.
+inline constexpr int ReplyTimeout = 400;
+
+/// Status codes of an exchange (besides minus an OS error code of a failed write).
+inline constexpr int StatusOk = 0;
+inline constexpr int StatusTimeout = -1;
+inline constexpr int StatusNoPort = -3;
+
+/// Writes `command` unchanged and collects the reply. expectedLength 0: complete
+/// when the reply holds a CR; n > 0: complete at n or more bytes. Returns 0, -1
+/// (time-out; reply keeps what arrived), -3 (port is null; reply untouched), or
+/// minus the OS error code (write failed: reply untouched; port hung up during
+/// the wait: reply keeps what arrived).
+[[nodiscard]] int InterfaceCommand(SerialPort* port, std::string_view command,
+                                   std::uint32_t expectedLength, std::string& reply);
+
+} // namespace Serial_driver
