@@ -24,8 +24,14 @@ struct TransferTrace {
 TransferTrace EncoderTransferCore(Serial_driver::SerialPort* port, EncoderRecords records,
                                   unsigned char& c);
 
+/// True when a transfer did not get its byte through: the exchange failed
+/// (ErrComm != 0) or its reply failed the check (ErrCRC).
+[[nodiscard]] inline bool TransferFailed(const TEncoderPosition& position) {
+    return position.ErrComm != 0 || position.ErrCRC;
+}
+
 /// The loop of SendEncoderCommands: each byte of `commands` through
-/// `transferOne` (which returns the ErrCRC that transfer left), `sleepMs(50)`
+/// `transferOne` (which returns TransferFailed for that transfer), `sleepMs(50)`
 /// after each good one. Returns false at the first failed byte, the rest unsent.
 [[nodiscard]] bool SendEncoderCommandBytes(std::string_view commands,
                                            const std::function<bool(unsigned char)>& transferOne,

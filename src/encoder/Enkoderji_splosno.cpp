@@ -1,0 +1,9 @@
+#include "encoder/Enkoderji_splosno.h"
+
+TEncoderSignature EncoderSignature;
+TEncoderPosition EncoderPosition;
+TEncoderAuxData EncoderAuxData;
+
+EncoderRecords GlobalEncoderRecords() {
+    return EncoderRecords{EncoderSignature, EncoderPosition, EncoderAuxData};
+}
