@@ -32,9 +32,8 @@ bool PortLess(const std::string& a, const std::string& b) {
 } // namespace
 
 void SortPorts(std::vector<std::string>& ports) {
-    std::ranges::sort(ports, PortLess);
-    const auto repeated = std::ranges::unique(ports);
-    ports.erase(repeated.begin(), repeated.end());
+    std::sort(ports.begin(), ports.end(), PortLess);
+    ports.erase(std::unique(ports.begin(), ports.end()), ports.end());
 }
 
 } // namespace Interface

@@ -1,7 +1,7 @@
 #include "interface/port_list.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <ranges>
 #include <string_view>
 
 namespace Interface {
@@ -43,10 +43,13 @@ std::vector<std::string> ListCandidatePorts(const PortListSource& source) {
             ports.push_back((source.DevRoot / name).string());
         }
     }
-    for (const auto part : std::views::split(std::string_view(source.ExtraPorts), ':')) {
-        if (!part.empty()) {
-            ports.emplace_back(part.begin(), part.end());
+    std::string_view extra = source.ExtraPorts;
+    while (!extra.empty()) {
+        const std::size_t colon = std::min(extra.find(':'), extra.size());
+        if (colon > 0) {
+            ports.emplace_back(extra.substr(0, colon));
         }
+        extra.remove_prefix(std::min(colon + 1, extra.size()));
     }
     SortPorts(ports);
     return ports;
