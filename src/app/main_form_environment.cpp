@@ -1,0 +1,20 @@
+#include "app/main_form_environment.h"
+
+#include "interface/port_list.h"
+
+#include <chrono>
+#include <thread>
+
+MainFormEnvironment MainFormEnvironment::System() {
+    MainFormEnvironment env;
+    env.ListPorts = [] { return Interface::ListCandidatePorts(Interface::SystemPortListSource()); };
+    env.Opener = Serial_driver::MakeSystemPortOpener();
+    env.Boxes = std::make_shared<QtMessageBoxes>();
+    env.SleepMs = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    env.TickMs = [] {
+        using namespace std::chrono;
+        return static_cast<std::uint32_t>(
+            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    };
+    return env;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// What the window takes from outside: where ports come from, how they open,
+// how it shows message boxes and how it waits. Tests replace every piece.
+
+#include "app/message_boxes.h"
+#include "serial/serial_port.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct MainFormEnvironment {
+    /// Candidate ports of the interface search, in probing order.
+    std::function<std::vector<std::string>()> ListPorts;
+    std::shared_ptr<Serial_driver::PortOpener> Opener;
+    std::shared_ptr<MessageBoxes> Boxes;
+    /// Blocks the window's thread (no message processing), like the waits
+    /// between configuration bytes.
+    std::function<void(int ms)> SleepMs;
+    /// Millisecond tick count for recordings (wraps like a 32-bit counter).
+    std::function<std::uint32_t()> TickMs;
+
+    /// The real system: USB CDC-ACM ports plus TESSORAN_PORTS, Qt message boxes.
+    static MainFormEnvironment System();
+};

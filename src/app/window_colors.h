@@ -1,0 +1,20 @@
+#pragma once
+// Colours the window uses for its lamps, panels and chart points.
+
+#include <QColor>
+
+namespace WindowColors {
+inline const QColor LightRed{0xFF, 0x5B, 0x5B}; ///< error status
+inline const QColor Orange{0xFF, 0xAA, 0x00};   ///< warning status, searching for the box
+inline const QColor Navy{0x00, 0x00, 0x80};     ///< good status, position text
+inline const QColor Green{0x00, 0x80, 0x00};
+inline const QColor Lime{0x00, 0xFF, 0x00};
+inline const QColor DarkGreen{0x00, 0x44, 0x00}; ///< communication lamp before the first transfer
+inline const QColor Red{0xFF, 0x00, 0x00};
+inline const QColor Grey{0x80, 0x80, 0x80};   ///< unlit lamp
+inline const QColor Silver{0xC0, 0xC0, 0xC0}; ///< lamp before its first update
+inline const QColor TopStrip{255, 128, 64};
+
+/// The platform's standard panel background.
+QColor ButtonFace();
+} // namespace WindowColors

@@ -1,0 +1,31 @@
+#pragma once
+// The K730-6W's command set as the program sends it: no terminator; every reply
+// ends with CR except the identification, taken as complete at its 7th byte.
+
+#include <cstdint>
+#include <string_view>
+
+namespace K730 {
+
+inline constexpr std::string_view Identify = "v";
+inline constexpr std::uint32_t IdentifyReplyLength = 7;
+inline constexpr std::string_view IdentityPrefix = "K730-6W";
+inline constexpr std::string_view FirmwareRevision = "o";
+inline constexpr std::string_view SerialNumber = "r";
+inline constexpr std::string_view ProtocolSetup = "Cp";
+inline constexpr std::string_view SpiSetup1 = "G0:1";
+inline constexpr std::string_view SpiSetup2 = "D055";
+inline constexpr std::string_view SpiClockQuery = "m";
+inline constexpr std::string_view Supply5V = "V5";
+inline constexpr std::string_view SupplyOn = "n";
+inline constexpr std::string_view SupplyOff = "f";
+inline constexpr std::string_view SupplyStatus = "e";
+inline constexpr std::string_view SupplyOnReply = "ON";
+inline constexpr std::string_view SupplyOffReply = "OFF";
+
+/// Item index of the clock list the handshake selects ("5 = 1.5 MHz").
+inline constexpr int DefaultClockIndex = 4;
+/// Wait after switching the encoder supply, so it settles before the next request.
+inline constexpr int SupplySettleMs = 200;
+
+} // namespace K730

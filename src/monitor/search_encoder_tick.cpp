@@ -1,0 +1,104 @@
+// tmrSearchEncoderTimer: find the encoder behind the box, tell single-turn from
+// multiturn, identify it, and hand over to the reading cycle.
+#include "app/Velor_SPI_Main.h"
+#include "app/window_colors.h"
+#include "encoder/Velor_konstante.h"
+#include "util/Orodja.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+void SetFontColor(QLabel* label, const QColor& color) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+}
+} // namespace
+
+void TMainForm::cbbMagnetSizeChange() {
+    EncoderSignature.RingMagnetSize =
+        Orodja::StrToIntDef(cbbMagnetSize->currentText().trimmed().toStdString(), 0);
+}
+
+void TMainForm::tmrSearchEncoderTimer() {
+    using namespace Velor_konstante;
+    SetTimerEnabled(tmrSearchInterface, false);
+    SetTimerEnabled(tmrSearchEncoder, false);
+    SetFontColor(lblPosUnit, WindowColors::Green);
+    pnlPosition->setPalette(QPalette(WindowColors::ButtonFace()));
+    lblPosUnit->setText(lblPosUnit->text().isEmpty() ? QStringLiteral("Searching for encoder...")
+                                                     : QString());
+    lblPosUnit->repaint();
+    UpdateSupplyStatus();
+
+    Encoder_Status_delay = 0;
+    CycleCounterStatus = 0;
+    CycleCounterPower = 0;
+    LastCmd = 0;
+    lblEncPartNumber->setText(QStringLiteral("Part number: /"));
+    lblEncSerial->setText(QStringLiteral("Serial number: "));
+    lblEncFirmware->setText(QStringLiteral("Firmware version: /"));
+    lblEncAdditional->clear();
+    EncoderSignature.FWverMajor = 0;
+    EncoderPosition.Resolution_unit = ResolutionUnitDefault;
+    EncoderPosition.STmaxCount = STmaxCountDefault;
+    EncoderPosition.MTmaxCount = MTmaxCountDefault;
+    EncoderSignature.Multiturn = false;
+
+    unsigned char c = Cmd::Position;
+    EncoderTransfer(c);
+    if (EncoderPosition.ErrComm != 0) {
+        SetTimerEnabled(tmrSearchInterface, true);
+        return;
+    }
+    if (EncoderPosition.ErrCRC) {
+        EncoderSignature.Multiturn = true;
+        c = Cmd::Position;
+        EncoderTransfer(c);
+    }
+    if (EncoderPosition.ErrComm != 0) {
+        SetTimerEnabled(tmrSearchInterface, true);
+        return;
+    }
+    if (EncoderPosition.ErrCRC) {
+        SetTimerEnabled(tmrSearchEncoder, true);
+        return;
+    }
+
+    lblEncAdditional->setText(QStringLiteral("Multiturn: ") + (EncoderSignature.Multiturn
+                                                                   ? QStringLiteral("True")
+                                                                   : QStringLiteral("False")));
+    c = Cmd::SerialNumber;
+    EncoderTransfer(c);
+    lblEncSerial->setText(QStringLiteral("Serial number: ") +
+                          QString::fromLatin1(EncoderSignature.SerialNumber));
+    c = Cmd::PartNumber;
+    EncoderTransfer(c);
+    const std::string& pn = EncoderSignature.PartNumber;
+    if (pn.size() > 6) {
+        lblEncPartNumber->setText(QStringLiteral("Part number: ") + QString::fromLatin1(pn));
+        EncoderSignature.FWverMajor = 1;
+        // Characters 11 and 12 of the part number name the ring magnet size.
+        cbbMagnetSize->setEditText(QString::fromLatin1(pn.size() > 10 ? pn.substr(10, 2) : ""));
+        cbbMagnetSizeChange();
+    }
+    if (EncoderSignature.FWverMajor >= 1) {
+        c = Cmd::Firmware;
+        EncoderTransfer(c);
+        lblEncFirmware->setText(QStringLiteral("Firmware version: ") +
+                                QString::fromStdString(EncoderSignature.FWverStr));
+    }
+
+    AddLog(QStringLiteral("Encoder found."));
+    SetFontColor(lblPosUnit, WindowColors::Navy);
+    lblPosUnit->setText(QStringLiteral("Encoder found."));
+    UpdateCaption();
+    const bool extended = EncoderSignature.FWverMajor >= 1;
+    lblSelfCalNote->setVisible(!extended);
+    grpSelfCalStatusLights->setVisible(extended);
+    grpAirGap->setVisible(extended);
+    SetTimerEnabled(tmrReadEncoder, true);
+}
