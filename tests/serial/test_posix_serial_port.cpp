@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <termios.h>
+#include <thread>
 
 using namespace Serial_driver;
 
@@ -84,6 +86,27 @@ TEST(PosixSerialPort, ApplyMakesTheLineRawAndRestorePutsItBack) {
     EXPECT_EQ(restored.c_iflag, before.c_iflag);
     EXPECT_EQ(restored.c_cflag, before.c_cflag);
     EXPECT_EQ(::cfgetispeed(&restored), ::cfgetispeed(&before));
+}
+
+TEST(PosixSerialPort, WriteSendsEverythingOrGivesUpOnAStalledLine) {
+    PtyDevice device;
+    ASSERT_TRUE(device.Ok());
+    OpenError error = OpenError::Other;
+    auto port = PosixSerialPort::Open(device.SlaveName(), error);
+    ASSERT_NE(port, nullptr);
+    ASSERT_TRUE(port->ApplySettings());
+
+    // Far more than the tty buffers hold: only whole if partial writes are resumed.
+    std::string big(256 * 1024, 'x');
+    big.back() = 'y';
+    std::string received;
+    std::thread reader([&] { received = device.Received(500); });
+    EXPECT_EQ(port->Write(big), 0);
+    reader.join();
+    EXPECT_EQ(received, big);
+
+    // Nobody reads the device side: the write ends with an error, not a hang.
+    EXPECT_EQ(port->Write(big), -ETIMEDOUT);
 }
 
 } // namespace
