@@ -112,7 +112,7 @@ bool BarePollExchange(int fd, const std::string& request) {
     return true;
 }
 
-// The documented way: ask for the queue length without pause until the CR.
+// A busy poll: ask for the queue length without pause until the CR.
 bool BusyWaitExchange(int fd, const std::string& request) {
     if (!WriteAll(fd, request)) {
         return false;
