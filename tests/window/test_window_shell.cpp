@@ -1,0 +1,161 @@
+// The window as it starts: controls, caption, service chords, log and spin edits.
+#include "app/widgets/lamp_panel.h"
+#include "app/widgets/spin_edit.h"
+#include "app/window_colors.h"
+#include "window_harness.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+QStringList VisibleTabs(const TMainForm& f) {
+    QStringList tabs;
+    for (int i = 0; i < f.Pages->count(); ++i)
+        if (f.Pages->isTabVisible(i))
+            tabs << f.Pages->tabText(i).trimmed();
+    return tabs;
+}
+const QStringList SixTabs = {"System Config", "Encoder Identification", "Position",
+                             "Status",        "Installation",           "Encoder Config"};
+} // namespace
+
+class TestWindowShell : public QObject {
+    Q_OBJECT
+private slots:
+    void startsSearchingWithItsDefaults() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        QCOMPARE(f.size(), QSize(1068, 652));
+        QCOMPARE(f.minimumSize(), f.maximumSize());
+        const QString caption = QStringLiteral(
+            "Tessoran® for K730-6W and Velor SPI encoders (ver: 1.0.0.7; IF sn: , fw: ; "
+            "Encoder sn: , pn: )");
+        QCOMPARE(f.windowTitle(), caption);
+        QCOMPARE(f.ApplicationTitle(), caption);
+        QCOMPARE(VisibleTabs(f), SixTabs);
+        QCOMPARE(f.Pages->currentWidget(), f.tabSysCfg);
+        QCOMPARE(h.EnabledTimers(), QStringLiteral("interface"));
+        QCOMPARE(f.tmrSearchInterface->interval(), 1000);
+        QCOMPARE(f.tmrSearchEncoder->interval(), 850);
+        QCOMPARE(f.tmrReadEncoder->interval(), 70);
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QVERIFY(f.lblPosUnit->text().isEmpty());
+        QCOMPARE(f.pnlCommActive->Color(), WindowColors::DarkGreen);
+        QCOMPARE(f.cmbFreqSPI->currentIndex(), 5);
+        QCOMPARE(f.cmbFreqSPI->currentText(), QStringLiteral("6 =  3 MHz"));
+        QCOMPARE(f.seEncoderReadInterval->value(), 70);
+        QVERIFY(f.rbPwr5v->isChecked());
+        QVERIFY(!f.rbPwr33v->isEnabled());
+        QVERIFY(f.grpSystemHidden->isHidden());
+        QVERIFY(f.cbbMagnetSize->currentText().isEmpty());
+        QVERIFY(!f.K730_H);
+
+        // The first search tick gives the arrow back, even with no port at all.
+        h.ports = std::vector<std::string>{};
+        h.SearchInterface();
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(f.lblPosUnit->text(), QStringLiteral("Searching for interface..."));
+        h.SearchInterface();
+        QVERIFY(f.lblPosUnit->text().isEmpty()); // blinks, one state per tick
+        QCOMPARE(h.EnabledTimers(), QStringLiteral("interface"));
+        QVERIFY(h.LogLines().isEmpty());
+    }
+
+    void chordsRevealServicePagesWithExactModifiers() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::MetaModifier);
+        QTest::keyClick(&f, Qt::Key_K);
+        QCOMPARE(VisibleTabs(f), SixTabs);
+        QVERIFY(f.grpSystemHidden->isHidden());
+
+        QTest::keyClick(f.mmLog, Qt::Key_K, Qt::ControlModifier); // from any control
+        QCOMPARE(VisibleTabs(f),
+                 (SixTabs + QStringList{"User Memory", "Diagnostics", "Error Map"}));
+        QVERIFY(!f.grpSystemHidden->isHidden());
+        QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(VisibleTabs(f).size(), 11);
+
+        WindowHarness h2;
+        TMainForm& g = h2.Start();
+        QTest::keyClick(&g, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(VisibleTabs(g).size(), 11);
+    }
+
+    void debugUnlockHidesAndTheChordShowsIt() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        QVERIFY(!f.btnDebugUnlock->isHidden());
+        f.btnDebugUnlock->click();
+        QVERIFY(f.btnDebugUnlock->isHidden());
+        QTest::keyClick(&f, Qt::Key_Q, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(f.btnDebugUnlock->isHidden());
+        QTest::keyClick(&f, Qt::Key_Q, Qt::ShiftModifier | Qt::AltModifier);
+        QVERIFY(!f.btnDebugUnlock->isHidden());
+        QTest::keyClick(&f, Qt::Key_Q, Qt::ShiftModifier | Qt::AltModifier);
+        QVERIFY(!f.btnDebugUnlock->isHidden());
+        QVERIFY(!f.Pages->isTabVisible(f.Pages->indexOf(f.tabDebug)));
+    }
+
+    void keysStillReachTheFocusedControl() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        f.mmLog->setFocus();
+        QTest::keyClicks(f.mmLog, QStringLiteral("ok"));
+        QCOMPARE(f.mmLog->toPlainText(), QStringLiteral("ok"));
+    }
+
+    void clearLogEmptiesIt() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        f.AddLog(QStringLiteral("one"));
+        f.AddLog(QStringLiteral("two"));
+        QCOMPARE(h.LogLines(), (QStringList{"one", "two"}));
+        f.Button1->click();
+        QVERIFY(h.LogLines().isEmpty());
+        f.AddLog(QStringLiteral("three"));
+        QCOMPARE(h.LogLines(), QStringList{"three"});
+    }
+
+    void spinEditsReadNonNumbersAsMinimumAndClamp() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        SpinEdit* se = f.seSetMultiturn;
+        se->findChild<QLineEdit*>()->setText(QStringLiteral("abc"));
+        QCOMPARE(se->Value(), -32768);
+        se->findChild<QLineEdit*>()->setText(QStringLiteral("99999"));
+        QCOMPARE(se->Value(), 32768);
+        se->setValue(-40000);
+        QCOMPARE(se->value(), -32768);
+
+        f.seEncoderReadInterval->setValue(5);
+        QCOMPARE(f.tmrReadEncoder->interval(), 5);
+        f.seEncoderReadInterval->setValue(20000);
+        QCOMPARE(f.tmrReadEncoder->interval(), 10000);
+        QVERIFY2(!f.tmrReadEncoder->isActive(), "a change never starts the reading");
+    }
+
+    void closingWithAnOpenPortReleasesIt() {
+        WindowHarness h;
+        h.AddBox();
+        h.Start();
+        QVERIFY(h.Connect());
+        h.form.reset();
+        Serial_driver::OpenError error{};
+        QVERIFY(h.sim->Open("/dev/ttyACM0", error) != nullptr);
+    }
+};
+
+QTEST_MAIN(TestWindowShell)
+#include "test_window_shell.moc"
