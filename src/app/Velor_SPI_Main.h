@@ -204,6 +204,12 @@ public:
     void tmrReadEncoderTimer();
     void seEncoderReadIntervalChange();
 
+    // ---- charts and their export (src/monitor/chart_*.cpp)
+
+    // ---- position recording (src/monitor/recording_*.cpp)
+
+    // ---- encoder configuration commands (src/encoder/config_handlers.cpp)
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -224,6 +230,8 @@ private:
     void ShowAuxiliary(unsigned char command, const QColor& statusColor);
     void ShowBox(bool error, const QString& text);
     void ShowServiceTabs(bool all);
+
+    // ---- private state of charts, recording and configuration commands
 
     MainFormEnvironment env_;
     QString versionText_;
