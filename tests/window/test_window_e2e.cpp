@@ -1,0 +1,56 @@
+// The real program's environment (port listing, tty opener, timers, event loop)
+// against a k730-sim process on a pseudo-terminal: found, read, unplugged, found again.
+#include "window_harness.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestWindowEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void findsReadsLosesAndFindsTheBoxAgain() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString link = dir.filePath(QStringLiteral("k730"));
+        QProcess sim;
+        sim.start(QStringLiteral(K730_SIM_PATH),
+                  {QStringLiteral("--link"), link, QStringLiteral("--speed"), QStringLiteral("3"),
+                   QStringLiteral("--multiturn")});
+        QVERIFY(sim.waitForStarted());
+        QVERIFY(sim.waitForReadyRead(5000));
+        QVERIFY(sim.readLine().startsWith("/dev/pts/"));
+        QTRY_VERIFY(QFileInfo(link).isSymLink());
+
+        qputenv("TESSORAN_PORTS", link.toLocal8Bit());
+        MainFormEnvironment env = MainFormEnvironment::System();
+        auto boxes = std::make_shared<RecordingBoxes>();
+        env.Boxes = boxes;
+        TMainForm form(std::move(env));
+        auto log = [&] { return form.mmLog->toPlainText(); };
+
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Encoder found.")), 15000);
+        QVERIFY(log().contains(QStringLiteral("Interface found on ") + link));
+        QTRY_VERIFY_WITH_TIMEOUT(form.lblPosUnit->text().endsWith(QStringLiteral(" °")), 5000);
+        QVERIFY(EncoderSignature.Multiturn);
+        QVERIFY(boxes->shown.empty());
+
+        sim.write("unplug\n");
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Interface disconnected!")), 5000);
+        QVERIFY(!log().contains(QStringLiteral("Encoder disconnected!")));
+        QTRY_COMPARE_WITH_TIMEOUT(form.lblPosUnit->text(),
+                                  QStringLiteral("Searching for interface..."), 5000);
+
+        sim.write("plug\n");
+        QTRY_VERIFY_WITH_TIMEOUT(log().count(QStringLiteral("Encoder found.")) == 2, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.lblPosUnit->text().endsWith(QStringLiteral(" °")), 5000);
+
+        sim.write("quit\n");
+        QVERIFY(sim.waitForFinished(5000));
+    }
+};
+
+QTEST_MAIN(TestWindowEndToEnd)
+#include "test_window_e2e.moc"
