@@ -1,0 +1,101 @@
+// Readings per second of the real window against a k730-sim process over a
+// pseudo-terminal, at the default 70 ms interval and at 1 ms, and the program's
+// CPU use while it reads at 70 ms. Prints its figures; run it from the build.
+#include "app/Velor_SPI_Main.h"
+#include "app/widgets/spin_edit.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+class SilentBoxes final : public MessageBoxes {
+public:
+    void Show(QWidget*, Kind, const QString& text) override {
+        std::fprintf(stderr, "box: %s\n", qPrintable(text));
+    }
+};
+
+double CpuSeconds() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs the event loop for `ms` without adding any work of its own.
+void Spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct Figures {
+    double readingsPerSecond;
+    double cpuPercent;
+};
+
+Figures Measure(TMainForm& form, int& ticks, int intervalMs, int seconds) {
+    form.seEncoderReadInterval->setValue(intervalMs);
+    Spin(500); // settle at the new interval
+    const int startTicks = ticks;
+    const double startCpu = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    Spin(seconds * 1000);
+    const double elapsed = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+    return {(ticks - startTicks) / elapsed, 100.0 * (CpuSeconds() - startCpu) / elapsed};
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
+
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("k730"));
+    QProcess sim;
+    sim.start(QStringLiteral(K730_SIM_PATH),
+              {QStringLiteral("--link"), link, QStringLiteral("--speed"), QStringLiteral("6")});
+    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "k730-sim did not start\n");
+        return 1;
+    }
+    qputenv("TESSORAN_PORTS", link.toLocal8Bit());
+
+    MainFormEnvironment env = MainFormEnvironment::System();
+    env.Boxes = std::make_shared<SilentBoxes>();
+    TMainForm form(std::move(env));
+    int ticks = 0;
+    QObject::connect(form.tmrReadEncoder, &QTimer::timeout, [&] { ++ticks; });
+
+    QElapsedTimer found;
+    found.start();
+    while (ticks == 0 && found.elapsed() < 15000)
+        Spin(50);
+    if (ticks == 0) {
+        std::fprintf(stderr, "the encoder was not found\n");
+        return 1;
+    }
+    std::printf("encoder found and read after %lld ms\n", static_cast<long long>(found.elapsed()));
+
+    const Figures at70 = Measure(form, ticks, 70, seconds);
+    const Figures at1 = Measure(form, ticks, 1, seconds);
+    std::printf("interval 70 ms: %.1f readings/s (goal >= 13), CPU %.2f %% of one core "
+                "(goal < 3 %%)\n",
+                at70.readingsPerSecond, at70.cpuPercent);
+    std::printf("interval  1 ms: %.1f readings/s (goal >= 500), period %.3f ms, CPU %.1f %%\n",
+                at1.readingsPerSecond, 1000.0 / at1.readingsPerSecond, at1.cpuPercent);
+    sim.write("quit\n");
+    sim.waitForFinished(3000);
+    const bool ok =
+        at70.readingsPerSecond >= 13 && at70.cpuPercent < 3 && at1.readingsPerSecond >= 500;
+    return ok ? 0 : 2;
+}
