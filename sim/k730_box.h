@@ -60,6 +60,8 @@ public:
     [[nodiscard]] std::optional<std::int64_t> NextEventUs() const;
     /// The host closed the port: what was on its way is lost, as on a real port.
     void DropPending();
+    /// A transport could not deliver `count` bytes of a chunk (nobody reading).
+    void NoteUndelivered(std::size_t count) { stats_.DroppedBytes += count; }
 
 private:
     struct Chunk {

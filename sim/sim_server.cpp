@@ -39,7 +39,8 @@ bool SimServer::SyncPlug() {
 
 void SimServer::ReadMaster() {
     char buffer[4096];
-    for (;;) {
+    // Bounded, so a program that never stops writing cannot starve stdin.
+    for (int reads = 0; reads < 16; ++reads) {
         const ssize_t got = read(pty_.Master(), buffer, sizeof buffer);
         if (got <= 0)
             return;
@@ -104,7 +105,10 @@ void SimServer::WriteDue() {
             continue;
         // One write per chunk, so a split reply really arrives in pieces. A full
         // queue means nobody reads: the bytes are lost, as on a real line.
-        (void)write(pty_.Master(), chunk->data(), chunk->size());
+        const ssize_t put = write(pty_.Master(), chunk->data(), chunk->size());
+        const std::size_t done = put > 0 ? static_cast<std::size_t>(put) : 0;
+        if (done < chunk->size())
+            box_->NoteUndelivered(chunk->size() - done);
     }
 }
 

@@ -134,6 +134,20 @@ TEST(SimBox, SilentAndSlowBoxesCostOnlySimulatedTime) {
     EXPECT_EQ(rig.Reply("r"), "17\r0420317\r");
 }
 
+TEST(SimBox, InProcessPortAlsoRunsOnTheRealClock) {
+    K730Sim::SimPortOpener opener(std::make_shared<K730Sim::SteadyClock>());
+    auto box = opener.AddBox("real");
+    ASSERT_TRUE(K730Sim::RunControlCommand(*box, "slow 20").Ok);
+    ASSERT_TRUE(K730Sim::RunControlCommand(*box, "split 3").Ok);
+    Serial_driver::OpenError error{};
+    auto port = opener.Open("real", error);
+    ASSERT_NE(port, nullptr);
+    std::string reply;
+    EXPECT_EQ(Serial_driver::InterfaceCommand(port.get(), "?03:000", 0, reply), StatusOk);
+    EXPECT_EQ(reply.size(), 9u);
+    EXPECT_EQ(reply.back(), '\r');
+}
+
 TEST(SimBox, SplitExtraAndSetupErrorFaults) {
     SimRig rig;
     auto& box = *rig.box;
