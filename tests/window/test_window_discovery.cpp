@@ -152,6 +152,15 @@ private slots:
             QCOMPARE(static_cast<int>(h.boxes->shown.size()), c.boxes);
             QCOMPARE(h.sleeps, std::vector<int>{200});
         }
+        for (const char* off : {"OFF\r", " OFF\r", "off\r"}) {
+            WindowHarness h;
+            TMainForm& f = h.Start();
+            f.K730_H =
+                std::make_unique<ScriptedPort>(std::map<std::string, std::string>{{"f", off}});
+            f.rbPwrOffClick();
+            QCOMPARE(h.boxes->shown.size(), std::string_view(off) == "OFF\r" ? 0u : 1u);
+            QCOMPARE(h.sleeps, std::vector<int>{200});
+        }
         WindowHarness h;
         TMainForm& f = h.Start();
         f.K730_H = std::make_unique<ScriptedPort>(

@@ -80,6 +80,14 @@ private slots:
         QCOMPARE(VisibleTabs(f), SixTabs);
         QVERIFY(f.grpSystemHidden->isHidden());
 
+        // A held mouse button makes the set different too.
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTest::mousePress(f.windowHandle(), Qt::LeftButton, {}, QPoint(500, 300));
+        QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier);
+        QTest::mouseRelease(f.windowHandle(), Qt::LeftButton, {}, QPoint(500, 300));
+        QCOMPARE(VisibleTabs(f), SixTabs);
+
         QTest::keyClick(f.mmLog, Qt::Key_K, Qt::ControlModifier); // from any control
         QCOMPARE(VisibleTabs(f),
                  (SixTabs + QStringList{"User Memory", "Diagnostics", "Error Map"}));
