@@ -49,6 +49,7 @@ TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     tmrReadEncoder->setTimerType(Qt::PreciseTimer);
 
     BuildLayout();
+    SetUpCharts();
     WireEvents();
     qApp->installEventFilter(this); // key preview before the focused control
     FormCreate();
@@ -76,6 +77,7 @@ void TMainForm::WireEvents() {
     connect(cbbMagnetSize, &QComboBox::activated, this, &TMainForm::cbbMagnetSizeChange);
     connect(seEncoderReadInterval, &QSpinBox::valueChanged, this,
             &TMainForm::seEncoderReadIntervalChange);
+    WireChartEvents();
 }
 
 void TMainForm::FormCreate() {
@@ -92,6 +94,8 @@ void TMainForm::FormCreate() {
         Pages->setTabVisible(Pages->indexOf(page), false);
     Pages->setCurrentWidget(tabSysCfg);
     pnlPosition->setPalette(QPalette(WindowColors::ButtonFace()));
+    btnChartPosClearClick();
+    btnChartGapClearClick();
     SetTimerEnabled(tmrSearchInterface, true);
 }
 

@@ -27,6 +27,8 @@ class QTabWidget;
 class QTimer;
 class LampPanel;
 class SpinEdit;
+class ColorPointSeries;
+class QCPGraph;
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -205,6 +207,21 @@ public:
     void seEncoderReadIntervalChange();
 
     // ---- charts and their export (src/monitor/chart_*.cpp)
+    ColorPointSeries* SeriesPosST{}; ///< singleturn angle, right axis, status colour per point
+    QCPGraph* SeriesPosMT{};         ///< turn count, left axis, multiturn encoders only
+    ColorPointSeries* serSignal{};   ///< air gap over the angle, kept in angle order
+    static constexpr int PositionChartPoints = 250;
+    void SetUpCharts();
+    void WireChartEvents();
+    /// Reading-tick steps; each runs only while its check box is ticked.
+    void PositionPlotStep(const QColor& statusColor);
+    void AirGapPlotStep(const QColor& statusColor);
+    void btnChartPosClearClick();
+    void btnChartGapClearClick();
+    void cbPosPlotClick();
+    void cbAirGapClick();
+    void btnChartPosSaveClick();
+    void btnACopyClipboardClick();
 
     // ---- position recording (src/monitor/recording_*.cpp)
 
@@ -232,6 +249,7 @@ private:
     void ShowServiceTabs(bool all);
 
     // ---- private state of charts, recording and configuration commands
+    QString chartFileName_; ///< the save dialog's name from the last save
 
     MainFormEnvironment env_;
     QString versionText_;

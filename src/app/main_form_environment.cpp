@@ -1,6 +1,7 @@
 #include "app/main_form_environment.h"
 
 #include "interface/port_list.h"
+#include "monitor/chart_save_dialog.h"
 
 #include <chrono>
 #include <thread>
@@ -16,5 +17,6 @@ MainFormEnvironment MainFormEnvironment::System() {
         return static_cast<std::uint32_t>(
             duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     };
+    env.AskSaveFileName = AskPngFileName;
     return env;
 }

@@ -21,6 +21,9 @@ struct MainFormEnvironment {
     std::function<void(int ms)> SleepMs;
     /// Millisecond tick count for recordings (wraps like a 32-bit counter).
     std::function<std::uint32_t()> TickMs;
+    /// Asks where to save a chart image, with `suggested` filled in; empty
+    /// when the user cancels.
+    std::function<QString(QWidget* parent, const QString& suggested)> AskSaveFileName;
 
     /// The real system: USB CDC-ACM ports plus TESSORAN_PORTS, Qt message boxes.
     static MainFormEnvironment System();

@@ -75,6 +75,7 @@ void TMainForm::tmrReadEncoderTimer() {
     const QColor statusColor = ToColor(status);
     pnlPosition->setPalette(
         QPalette(status == Monitor::StatusColor::Good ? WindowColors::ButtonFace() : statusColor));
+    PositionPlotStep(statusColor);
     ShowAuxiliary(c, statusColor);
     SetTimerEnabled(tmrReadEncoder, true);
     if (Monitor::SupplyStatusDue(CycleCounterPower))
@@ -139,6 +140,7 @@ void TMainForm::ShowAuxiliary(unsigned char c, const QColor& statusColor) {
                                  ? QStringLiteral("---")
                                  : LocaleFixed(EncoderAuxData.AirGap, 5, 2)) +
                             QStringLiteral(" mm"));
+        AirGapPlotStep(statusColor);
         break;
     default:
         break;

@@ -64,6 +64,10 @@ TMainForm& WindowHarness::Start() {
         clock->AdvanceMs(ms);
     };
     env.TickMs = [this] { return static_cast<std::uint32_t>(clock->NowUs() / 1000); };
+    env.AskSaveFileName = [this](QWidget*, const QString& suggested) {
+        saveSuggestions << suggested;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    };
     form = std::make_unique<TMainForm>(std::move(env));
     return *form;
 }

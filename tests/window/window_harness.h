@@ -61,5 +61,9 @@ public:
     /// Commands written to the scripted ports, by port.
     std::map<std::string, std::shared_ptr<std::vector<std::string>>> scriptedLog;
     std::vector<int> sleeps;
+    /// Answers of the save dialog, in turn; when none is left the user cancels.
+    QStringList saveAnswers;
+    /// The names the save dialog was opened with, in turn.
+    QStringList saveSuggestions;
     std::unique_ptr<TMainForm> form;
 };

@@ -1,0 +1,107 @@
+#include "monitor/chart_color_series.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+bool KeyLess(const QCPGraphData& a, const QCPGraphData& b) {
+    return a.key < b.key;
+}
+
+/// Removes one point equal to `point` (key and value); false if there is none.
+bool RemovePoint(QCPGraphDataContainer& data, const QCPGraphData& point) {
+    const auto [first, last] = std::equal_range(data.begin(), data.end(), point, KeyLess);
+    const auto it =
+        std::find_if(first, last, [&](const QCPGraphData& p) { return p.value == point.value; });
+    if (it == last)
+        return false;
+    // remove(key) takes the first point of that key; bring ours there.
+    std::rotate(first, it, it + 1);
+    data.remove(point.key);
+    return true;
+}
+} // namespace
+
+void InsertAfterEqualKeys(QCPGraphDataContainer& data, const QCPGraphData& point) {
+    if (data.isEmpty() || point.key >= (data.constEnd() - 1)->key ||
+        point.key < data.constBegin()->key) {
+        data.add(point); // appended or prepended: already in its place
+        return;
+    }
+    const auto lower = std::lower_bound(data.constBegin(), data.constEnd(), point, KeyLess);
+    const auto upper = std::upper_bound(lower, data.constEnd(), point, KeyLess);
+    const auto at = lower - data.constBegin();
+    const auto equal = upper - lower;
+    data.add(point); // inserted at `lower`, in front of the equal keys
+    if (equal > 0) {
+        auto it = data.begin() + at;
+        std::rotate(it, it + 1, it + 1 + equal);
+    }
+}
+
+ColorPointSeries::ColorPointSeries(QCPAxis* keyAxis, QCPAxis* valueAxis, const QColor& lineColor,
+                                   int lineWidth, double pointSize)
+    : QObject(keyAxis->parentPlot()), keyAxis_(keyAxis), valueAxis_(valueAxis),
+      line_(keyAxis->parentPlot()->addGraph(keyAxis, valueAxis)), pointSize_(pointSize) {
+    line_->setPen(QPen(lineColor, lineWidth));
+    line_->setLineStyle(QCPGraph::lsLine);
+    line_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+}
+
+QCPGraph* ColorPointSeries::GraphFor(const QColor& color) {
+    const QRgb rgb = color.rgb();
+    for (const auto& [key, graph] : points_)
+        if (key == rgb)
+            return graph;
+    QCPGraph* graph = keyAxis_->parentPlot()->addGraph(keyAxis_, valueAxis_);
+    graph->setLineStyle(QCPGraph::lsNone);
+    graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, color, color, pointSize_));
+    points_.emplace_back(rgb, graph);
+    return graph;
+}
+
+void ColorPointSeries::Add(double key, double value, const QColor& color) {
+    if (std::isnan(key) || std::isnan(value))
+        return;
+    const QCPGraphData point(key, value);
+    InsertAfterEqualKeys(*line_->data(), point);
+    InsertAfterEqualKeys(*GraphFor(color)->data(), point);
+}
+
+void ColorPointSeries::RemoveFirst() {
+    QCPGraphDataContainer& line = *line_->data();
+    if (line.isEmpty())
+        return;
+    const QCPGraphData first = *line.constBegin();
+    line.remove(first.key);
+    for (const auto& entry : points_)
+        if (RemovePoint(*entry.second->data(), first))
+            return;
+}
+
+void ColorPointSeries::Clear() {
+    line_->data()->clear();
+    for (const auto& entry : points_)
+        entry.second->data()->clear();
+}
+
+std::optional<QColor> ColorPointSeries::ColorAt(int index) const {
+    if (index < 0 || index >= Count())
+        return std::nullopt;
+    const QCPGraphData point = *(line_->data()->constBegin() + index);
+    for (const auto& [rgb, graph] : points_) {
+        const QCPGraphDataContainer& data = *graph->data();
+        const auto [first, last] =
+            std::equal_range(data.constBegin(), data.constEnd(), point, KeyLess);
+        if (std::any_of(first, last, [&](const QCPGraphData& p) { return p.value == point.value; }))
+            return QColor(rgb);
+    }
+    return std::nullopt;
+}
+
+std::vector<QCPGraph*> ColorPointSeries::PointGraphs() const {
+    std::vector<QCPGraph*> graphs;
+    for (const auto& entry : points_)
+        graphs.push_back(entry.second);
+    return graphs;
+}

@@ -1,0 +1,115 @@
+// The position and air-gap charts: their series and axes, the reading tick's
+// plot steps and the buttons that clear them.
+#include "app/Velor_SPI_Main.h"
+#include "app/window_colors.h"
+#include "monitor/chart_color_series.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <qcustomplot.h>
+
+namespace {
+constexpr int LineWidth = 2;
+constexpr double PositionPointSize = 5;
+constexpr double AirGapPointSize = 4;
+
+QSharedPointer<QCPAxisTickerFixed> FixedTicker(double step,
+                                               QCPAxisTickerFixed::ScaleStrategy strategy) {
+    auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
+    ticker->setTickStep(step);
+    ticker->setScaleStrategy(strategy);
+    return ticker;
+}
+
+/// Charts are redrawn once per pass of the event loop however many points came.
+void Redraw(QCustomPlot* chart) {
+    chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void RemoveFirst(QCPGraph* graph) {
+    if (!graph->data()->isEmpty())
+        graph->data()->remove(graph->data()->constBegin()->key);
+}
+} // namespace
+
+void TMainForm::SetUpCharts() {
+    QCPAxis* angleAxis = chartPosition->yAxis2;
+    angleAxis->setVisible(true);
+    angleAxis->setTicker(FixedTicker(45, QCPAxisTickerFixed::ssNone));
+    angleAxis->setRange(-5, 365);
+    angleAxis->grid()->setVisible(true);
+    QCPAxis* turnAxis = chartPosition->yAxis;
+    // Whole turns only: a step of 1 or a multiple of it, never a fraction.
+    turnAxis->setTicker(FixedTicker(1, QCPAxisTickerFixed::ssMultiples));
+    turnAxis->grid()->setVisible(false);
+    SeriesPosMT = chartPosition->addGraph(chartPosition->xAxis, turnAxis);
+    SeriesPosMT->setPen(QPen(WindowColors::Green, LineWidth));
+    SeriesPosST = new ColorPointSeries(chartPosition->xAxis, angleAxis, Qt::blue, LineWidth,
+                                       PositionPointSize);
+
+    ChartAirGap->xAxis->setLabel(QStringLiteral("Position (deg)"));
+    ChartAirGap->yAxis->setLabel(QStringLiteral("Air gap (µm)"));
+    serSignal = new ColorPointSeries(ChartAirGap->xAxis, ChartAirGap->yAxis, Qt::blue, LineWidth,
+                                     AirGapPointSize);
+}
+
+void TMainForm::WireChartEvents() {
+    connect(btnChartPosClear, &QPushButton::clicked, this, &TMainForm::btnChartPosClearClick);
+    connect(btnChartGapClear, &QPushButton::clicked, this, &TMainForm::btnChartGapClearClick);
+    connect(btnChartPosSave, &QPushButton::clicked, this, &TMainForm::btnChartPosSaveClick);
+    connect(btnACopyClipboard, &QPushButton::clicked, this, &TMainForm::btnACopyClipboardClick);
+    // Every change of the boxes counts, also one made by the program.
+    connect(cbPosPlot, &QCheckBox::toggled, this, &TMainForm::cbPosPlotClick);
+    connect(cbAirGap, &QCheckBox::toggled, this, &TMainForm::cbAirGapClick);
+}
+
+void TMainForm::PositionPlotStep(const QColor& statusColor) {
+    if (!cbPosPlot->isChecked())
+        return;
+    const double x = ChartTime;
+    if (EncoderSignature.Multiturn)
+        SeriesPosMT->addData(x, EncoderPosition.MT_value);
+    SeriesPosST->Add(x, EncoderPosition.ST_value * EncoderPosition.Resolution_unit, statusColor);
+    ++ChartTime;
+    if (SeriesPosMT->dataCount() > PositionChartPoints)
+        RemoveFirst(SeriesPosMT);
+    if (SeriesPosST->Count() > PositionChartPoints)
+        SeriesPosST->RemoveFirst();
+    chartPosition->xAxis->rescale();
+    chartPosition->yAxis->rescale();
+    Redraw(chartPosition);
+}
+
+void TMainForm::AirGapPlotStep(const QColor& statusColor) {
+    if (!cbAirGap->isChecked())
+        return;
+    // A gap without a value (NaN) is no point; the series refuses it.
+    serSignal->Add(EncoderPosition.ST_value * EncoderPosition.Resolution_unit,
+                   EncoderAuxData.AirGap, statusColor);
+    Redraw(ChartAirGap);
+}
+
+void TMainForm::btnChartPosClearClick() {
+    SeriesPosST->Clear();
+    SeriesPosMT->data()->clear();
+    ChartTime = 0;
+    Redraw(chartPosition);
+}
+
+void TMainForm::cbPosPlotClick() {
+    // Every plot starts empty at sample 0; unticking keeps what is there.
+    if (cbPosPlot->isChecked())
+        btnChartPosClearClick();
+}
+
+void TMainForm::btnChartGapClearClick() {
+    serSignal->Clear();
+    Redraw(ChartAirGap);
+}
+
+void TMainForm::cbAirGapClick() {
+    // Fixed axes from the first click on, so a curve being drawn does not jump.
+    ChartAirGap->xAxis->setRange(0, 360);
+    ChartAirGap->yAxis->setRange(0, 10);
+    Redraw(ChartAirGap);
+}

@@ -1,0 +1,463 @@
+// The position and air-gap charts, "Save chart" and "Copy", against the
+// simulated box.
+#include "app/window_colors.h"
+#include "encoder/crc.h"
+#include "monitor/chart_color_series.h"
+#include "serial/Serial_driver.h"
+#include "window_harness.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <map>
+#include <qcustomplot.h>
+
+namespace {
+constexpr std::int64_t Quarter = 4096; // counts of 90 degrees
+
+/// Passes everything through, except that the reply to "a" reports a signal
+/// level of 0 (with a valid check byte), which the simulated head never does.
+class ZeroLevelPort final : public Serial_driver::SerialPort {
+public:
+    explicit ZeroLevelPort(std::unique_ptr<Serial_driver::SerialPort> inner)
+        : inner_(std::move(inner)) {}
+
+    int Write(std::string_view bytes) override {
+        if (bytes != "?05:097")
+            return inner_->Write(bytes);
+        std::string reply;
+        const int status = Serial_driver::InterfaceCommand(inner_.get(), bytes, 0, reply);
+        if (status != Serial_driver::StatusOk)
+            return status;
+        std::string raw;
+        for (const QString& pair : QString::fromLatin1(reply).trimmed().split(u' '))
+            raw.push_back(static_cast<char>(pair.toInt(nullptr, 16)));
+        raw[2] = raw[3] = '\0';
+        raw[4] = static_cast<char>(Velor::ReplyCrc(std::string_view(raw).substr(0, 4)));
+        queued_ =
+            QByteArray(raw.data(), static_cast<int>(raw.size())).toHex(' ').toStdString() + "\r";
+        return 0;
+    }
+    int BytesWaiting() override {
+        return queued_.empty() ? inner_->BytesWaiting() : static_cast<int>(queued_.size());
+    }
+    int Read(std::size_t count, std::string& out) override {
+        if (queued_.empty())
+            return inner_->Read(count, out);
+        const std::size_t n = std::min(count, queued_.size());
+        out.append(queued_, 0, n);
+        queued_.erase(0, n);
+        return static_cast<int>(n);
+    }
+    Serial_driver::WaitResult WaitReadable(int timeoutMs) override {
+        return queued_.empty() ? inner_->WaitReadable(timeoutMs)
+                               : Serial_driver::WaitResult::Readable;
+    }
+    std::int64_t NowMs() override { return inner_->NowMs(); }
+    bool SaveSettings() override { return inner_->SaveSettings(); }
+    bool ApplySettings() override { return inner_->ApplySettings(); }
+    bool RestoreSettings() override { return inner_->RestoreSettings(); }
+
+private:
+    std::unique_ptr<Serial_driver::SerialPort> inner_;
+    std::string queued_;
+};
+
+QList<double> Keys(const QCPGraphDataContainer& data) {
+    QList<double> keys;
+    for (auto it = data.constBegin(); it != data.constEnd(); ++it)
+        keys << it->key;
+    return keys;
+}
+
+QList<double> Values(const QCPGraphDataContainer& data) {
+    QList<double> values;
+    for (auto it = data.constBegin(); it != data.constEnd(); ++it)
+        values << it->value;
+    return values;
+}
+
+QList<double> Range(double from, double to) {
+    QList<double> out;
+    for (double x = from; x <= to; ++x)
+        out << x;
+    return out;
+}
+
+/// Reads until a tick has sent "a" (the Installation page must be open).
+void ReadAirGap(WindowHarness& h) {
+    for (int i = 0; i < 3; ++i) {
+        h.Read();
+        if (h.form->lblCmd->text().endsWith(QStringLiteral(":097")))
+            return;
+    }
+    QFAIL("no signal-level tick within three ticks");
+}
+
+/// Every channel as Qt widens a 5- or 6-bit one: the image went through RGB565.
+bool Is565(const QImage& image) {
+    const auto widened = [](int v, int bits) {
+        const int top = v >> (8 - bits);
+        return ((top << (8 - bits)) | (top >> (2 * bits - 8))) == v;
+    };
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb p = rgb.pixel(x, y);
+            if (!widened(qRed(p), 5) || !widened(qGreen(p), 6) || !widened(qBlue(p), 5))
+                return false;
+        }
+    return true;
+}
+} // namespace
+
+class TestWindowCharts : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QLocale::setDefault(QLocale::c()); }
+
+    void startUpLeavesBothChartsEmpty() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        QCOMPARE(f.SeriesPosST->Count(), 0);
+        QCOMPARE(f.SeriesPosMT->dataCount(), 0);
+        QCOMPARE(f.serSignal->Count(), 0);
+        QCOMPARE(f.ChartTime, 0u);
+        QCOMPARE(f.chartPosition->yAxis2->range(), QCPRange(-5, 365));
+        QCOMPARE(f.ChartAirGap->xAxis->label(), QStringLiteral("Position (deg)"));
+        QCOMPARE(f.ChartAirGap->yAxis->label(), QStringLiteral("Air gap (µm)"));
+    }
+
+    void positionChartKeepsTheLast250Samples() {
+        WindowHarness h;
+        auto box = h.AddBox();
+        box->Encoder().SetSpeedRpm(30, box->NowUs());
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabEncPos);
+        h.Read(3);
+        QCOMPARE(f.SeriesPosST->Count(), 0); // not ticked: nothing plotted
+        f.cbPosPlot->setChecked(true);
+        for (int i = 0; i < 251; ++i) {
+            h.Read();
+            const QCPGraphData last = *(f.SeriesPosST->Points().constEnd() - 1);
+            QCOMPARE(last.key, double(i));
+            QCOMPARE(last.value, EncoderPosition.ST_value * EncoderPosition.Resolution_unit);
+        }
+        QCOMPARE(f.ChartTime, 251u);
+        QCOMPARE(f.SeriesPosST->Count(), 250);
+        QCOMPARE(Keys(f.SeriesPosST->Points()), Range(1, 250));
+        QCOMPARE(f.SeriesPosMT->dataCount(), 0); // a single-turn encoder has no turns
+        QCOMPARE(f.chartPosition->xAxis->range(), QCPRange(1, 250));
+        QCOMPARE(f.chartPosition->yAxis2->range(), QCPRange(-5, 365));
+
+        f.cbPosPlot->setChecked(false); // unticked: the points stay, none come
+        h.Read(2);
+        QCOMPARE(f.SeriesPosST->Count(), 250);
+        QCOMPARE(f.ChartTime, 251u);
+        f.cbPosPlot->setChecked(true); // ticked again: a fresh plot from sample 0
+        QCOMPARE(f.SeriesPosST->Count(), 0);
+        QCOMPARE(f.ChartTime, 0u);
+        h.Read(2);
+        QCOMPARE(Keys(f.SeriesPosST->Points()), Range(0, 1));
+        f.btnChartPosClear->click();
+        QCOMPARE(f.SeriesPosST->Count(), 0);
+        QCOMPARE(f.ChartTime, 0u);
+    }
+
+    void pointColoursFollowTheirPointsAcrossTheSlide() {
+        WindowHarness h;
+        auto box = h.AddBox();
+        auto& cond = box->Encoder().Conditions();
+        box->Encoder().SetSpeedRpm(12, box->NowUs());
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabEncPos);
+        f.cbPosPlot->setChecked(true);
+        std::map<double, QColor> wanted;
+        for (int i = 0; i < 280; ++i) {
+            // Runs of different lengths, so a colour shifted by any index shows.
+            cond.ErrorBit = i % 7 == 3;
+            cond.WarningBit = i % 5 == 1;
+            wanted[f.ChartTime] = cond.ErrorBit     ? WindowColors::LightRed
+                                  : cond.WarningBit ? WindowColors::Orange
+                                                    : WindowColors::Navy;
+            h.Read();
+        }
+        ColorPointSeries& st = *f.SeriesPosST;
+        QCOMPARE(st.Count(), 250);
+        for (int i = 0; i < st.Count(); ++i) {
+            const double key = (st.Points().constBegin() + i)->key;
+            QCOMPARE(st.ColorAt(i).value_or(Qt::transparent), wanted.at(key));
+        }
+        // The dots drawn are exactly the points on the line: none left behind.
+        int dots = 0;
+        for (QCPGraph* graph : st.PointGraphs()) {
+            dots += graph->dataCount();
+            QVERIFY(graph->data()->isEmpty() || graph->data()->constBegin()->key >= 30);
+        }
+        QCOMPARE(dots, 250);
+        QCOMPARE(int(st.PointGraphs().size()), 3);
+    }
+
+    void multiturnEncodersPlotTheTurnCountToo() {
+        WindowHarness h;
+        auto box = h.AddBox("/dev/ttyACM0", true);
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabEncPos);
+        f.cbPosPlot->setChecked(true);
+        QList<double> turns;
+        for (int i = 0; i < 251; ++i) {
+            // From turn -2 on, about six turns over the run.
+            box->Encoder().SetShaftCount(-2 * 16384 + 100 + i * 400, box->NowUs());
+            h.Read();
+            turns << EncoderPosition.MT_value;
+        }
+        QCOMPARE(f.SeriesPosMT->dataCount(), 250);
+        QCOMPARE(Keys(*f.SeriesPosMT->data()), Range(1, 250));
+        QCOMPARE(Values(*f.SeriesPosMT->data()), turns.mid(1));
+        QCOMPARE(turns.first(), -2.0);
+        QCOMPARE(turns.last(), 4.0);
+        // The turn axis follows the counts.
+        QVERIFY(f.chartPosition->yAxis->range().contains(turns.first() + 0.0));
+        QVERIFY(f.chartPosition->yAxis->range().contains(turns.last() + 0.0));
+    }
+
+    void airGapPointsStayInAngleOrder() {
+        WindowHarness h;
+        auto box = h.AddBox();
+        auto& enc = box->Encoder();
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        f.cbAirGap->setChecked(true);
+        struct Step {
+            std::int64_t count;
+            double gapMm;
+            bool warning;
+        };
+        // 90, 180, 90 again, 0 (turned back), 90 a third time.
+        const Step steps[] = {{Quarter, 0.7, false},
+                              {2 * Quarter, 0.8, false},
+                              {Quarter, 0.9, true},
+                              {0, 1.0, false},
+                              {Quarter, 1.1, false}};
+        QList<double> gaps;
+        for (const Step& s : steps) {
+            enc.SetShaftCount(s.count, box->NowUs());
+            enc.Conditions().GapMm = s.gapMm;
+            enc.Conditions().WarningBit = s.warning;
+            ReadAirGap(h);
+            gaps << EncoderAuxData.AirGap;
+        }
+        const ColorPointSeries& gap = *f.serSignal;
+        QCOMPARE(Keys(gap.Points()), (QList<double>{0, 90, 90, 90, 180}));
+        // Equal angles in the order they came: the newest after the others.
+        QCOMPARE(Values(gap.Points()),
+                 (QList<double>{gaps[3], gaps[0], gaps[2], gaps[4], gaps[1]}));
+        QCOMPARE(gap.ColorAt(2).value_or(QColor()), WindowColors::Orange);
+        QCOMPARE(gap.ColorAt(1).value_or(QColor()), WindowColors::Navy);
+        QCOMPARE(gap.ColorAt(3).value_or(QColor()), WindowColors::Navy);
+
+        f.cbAirGap->setChecked(false);
+        ReadAirGap(h);
+        QCOMPARE(gap.Count(), 5); // unticked: no more points
+        f.btnChartGapClear->click();
+        QCOMPARE(gap.Count(), 0);
+    }
+
+    void airGapAxesAreFixedByTheBox() {
+        WindowHarness h;
+        auto box = h.AddBox();
+        box->Encoder().SetSpeedRpm(20, box->NowUs());
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        f.cbAirGap->setChecked(true);
+        QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(0, 360));
+        QCOMPARE(f.ChartAirGap->yAxis->range(), QCPRange(0, 10));
+        for (int i = 0; i < 4; ++i)
+            ReadAirGap(h);
+        QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(0, 360)); // points do not rescale
+        f.ChartAirGap->xAxis->setRange(10, 20);
+        f.cbAirGap->setChecked(false); // unticking fixes them as well
+        QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(0, 360));
+        QCOMPARE(f.ChartAirGap->yAxis->range(), QCPRange(0, 10));
+        QCOMPARE(f.serSignal->Count(), 4);
+    }
+
+    void airGapWithoutValueAddsNoPoint() {
+        WindowHarness h;
+        h.AddBox();
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.K730_H = std::make_unique<ZeroLevelPort>(std::move(f.K730_H));
+        f.cbbMagnetSize->setEditText(QStringLiteral("22")); // ln(0): no gap
+        f.cbbMagnetSizeChange();
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        f.cbAirGap->setChecked(true);
+        ReadAirGap(h);
+        ReadAirGap(h);
+        QVERIFY(std::isnan(EncoderAuxData.AirGap));
+        QCOMPARE(f.lblAirGap1->text(), QStringLiteral("Air gap: --- mm"));
+        QCOMPARE(f.serSignal->Count(), 0);
+        QCOMPARE(h.EnabledTimers(), QStringLiteral("read"));
+        f.cbbMagnetSize->setEditText(QStringLiteral("16")); // the polynomial has a value at 0
+        f.cbbMagnetSizeChange();
+        ReadAirGap(h);
+        QCOMPARE(f.serSignal->Count(), 1);
+    }
+
+    void copyNeedsMoreThanTwentyPoints() {
+        WindowHarness h;
+        auto box = h.AddBox();
+        box->Encoder().SetSpeedRpm(20, box->NowUs());
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        f.cbAirGap->setChecked(true);
+        QGuiApplication::clipboard()->setText(QStringLiteral("left over"));
+        for (int i = 0; i < 20; ++i)
+            ReadAirGap(h);
+        QCOMPARE(f.serSignal->Count(), 20);
+        const QString identity = QStringLiteral("Part number: VLR14SPIST16B050\r\n"
+                                                "Serial number: V24017\r\n"
+                                                "FW version: 2.1.4.1187\r\n");
+        f.btnACopyClipboard->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 identity + QStringLiteral("Not enough data points recorded!\r\n"));
+        ReadAirGap(h);
+        f.btnACopyClipboard->click();
+        const QStringList lines =
+            QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 7); // six lines, each ended by CR LF
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(identity));
+        const QRegularExpression figure(QStringLiteral("^(Min|Max|Avg): 0\\.[6-9]\\d\\d mm$"));
+        for (int i = 3; i < 6; ++i)
+            QVERIFY2(figure.match(lines[i]).hasMatch(), qPrintable(lines[i]));
+    }
+
+    void copyGivesTheFiguresInTheLocaleFormat() {
+        WindowHarness h;
+        h.AddBox();
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        // 20 gaps of 0.8 mm and one of 12.3456 mm, above the chart's axis but counted.
+        for (int i = 0; i < 20; ++i)
+            f.serSignal->Add(i * 10.0, 0.8, WindowColors::Navy);
+        f.serSignal->Add(45.0, 12.3456, WindowColors::Orange);
+        f.btnACopyClipboard->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("Part number: VLR14SPIST16B050\r\n"
+                                "Serial number: V24017\r\n"
+                                "FW version: 2.1.4.1187\r\n"
+                                "Min: 0,800 mm\r\n"
+                                "Max: 12,346 mm\r\n"
+                                "Avg: 1,350 mm\r\n"));
+    }
+
+    void saveWritesAPngOfTheChartAsShown() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        WindowHarness h;
+        auto box = h.AddBox();
+        box->Encoder().SetSpeedRpm(30, box->NowUs());
+        TMainForm& f = h.Start();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabEncPos);
+        f.cbPosPlot->setChecked(true);
+        h.Read(40);
+        const QSize shown = f.chartPosition->size();
+        QVERIFY(shown.width() > 100 && shown.height() > 100);
+
+        QFile old(dir.filePath(QStringLiteral("chart.png")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("not an image");
+        old.close();
+        const QString folderWithDot = dir.filePath(QStringLiteral("run.v2"));
+        QVERIFY(QDir().mkpath(folderWithDot));
+        h.saveAnswers = {
+            dir.filePath(QStringLiteral("chart.bmp")), dir.filePath(QStringLiteral("chart")),
+            dir.filePath(QStringLiteral("a.b.c")), folderWithDot + QStringLiteral("/plot")};
+        for (int i = 0; i < 4; ++i)
+            f.btnChartPosSave->click();
+        QCOMPARE(h.boxes->Texts(), QStringList{});
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("chart.bmp"))));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("chart"))));
+        for (const QString& name : {QStringLiteral("chart.png"), QStringLiteral("a.b.png"),
+                                    QStringLiteral("run.v2/plot.png")}) {
+            QImage image(dir.filePath(name), "PNG");
+            QVERIFY2(!image.isNull(), qPrintable(name)); // the old text file was replaced
+            QCOMPARE(image.size(), shown);
+            QVERIFY2(Is565(image), qPrintable(name));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("a.b.png"), QStringLiteral("chart.png")}));
+        // The dialog opens on the last name chosen, without its folder.
+        QCOMPARE(h.saveSuggestions,
+                 (QStringList{QString(), QStringLiteral("chart.bmp"), QStringLiteral("chart"),
+                              QStringLiteral("a.b.c")}));
+        // The picture holds the trace: the navy points are there, in 16-bit colour.
+        const QImage image(dir.filePath(QStringLiteral("chart.png")), "PNG");
+        const QRgb navy565 = qRgb(0, 0, 0x84);
+        bool navyFound = false;
+        for (int y = 0; y < image.height() && !navyFound; ++y)
+            for (int x = 0; x < image.width() && !navyFound; ++x)
+                navyFound = image.pixel(x, y) == navy565;
+        QVERIFY(navyFound);
+    }
+
+    void failedSaveShowsBothErrorsAndReadingGoesOn() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        WindowHarness h;
+        h.AddBox();
+        TMainForm& f = h.Start();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(h.Connect());
+        f.cbPosPlot->setChecked(true);
+        h.Read(5);
+        const QStringList bothErrors{QStringLiteral("Shranjevanje PNG slike ni bilo uspešno!"),
+                                     QStringLiteral("Error while saving chart image!")};
+
+        h.saveAnswers = {dir.filePath(QStringLiteral("missing/chart.png"))};
+        f.btnChartPosSave->click();
+        QCOMPARE(h.boxes->Texts(), bothErrors);
+        QVERIFY(h.boxes->shown[0].BoxKind == MessageBoxes::Kind::Error);
+        QVERIFY(h.boxes->shown[1].BoxKind == MessageBoxes::Kind::Error);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+
+        // Something already under the name does not turn a failed write into a save.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken.png")));
+        h.boxes->shown.clear();
+        h.saveAnswers = {dir.filePath(QStringLiteral("taken"))};
+        f.btnChartPosSave->click();
+        QCOMPARE(h.boxes->Texts(), bothErrors);
+
+        h.boxes->shown.clear();
+        f.btnChartPosSave->click(); // cancelled: nothing happens
+        QCOMPARE(h.boxes->Texts(), QStringList{});
+        QCOMPARE(h.EnabledTimers(), QStringLiteral("read"));
+        h.Read(2);
+        QCOMPARE(f.SeriesPosST->Count(), 7);
+    }
+};
+
+QTEST_MAIN(TestWindowCharts)
+#include "test_window_charts.moc"
