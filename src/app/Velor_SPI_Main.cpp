@@ -77,6 +77,7 @@ void TMainForm::WireEvents() {
     connect(cbbMagnetSize, &QComboBox::activated, this, &TMainForm::cbbMagnetSizeChange);
     connect(seEncoderReadInterval, &QSpinBox::valueChanged, this,
             &TMainForm::seEncoderReadIntervalChange);
+    WireRecordingEvents();
     WireChartEvents();
 }
 
@@ -179,5 +180,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    CloseRecordingOnExit();
     event->accept();
 }

@@ -6,6 +6,7 @@
 #include "app/main_form_environment.h"
 #include "encoder/Enkoderji_splosno.h"
 #include "monitor/reading_cycle.h"
+#include "monitor/recording_file.h"
 #include "serial/serial_port.h"
 
 #include <QWidget>
@@ -224,6 +225,9 @@ public:
     void btnACopyClipboardClick();
 
     // ---- position recording (src/monitor/recording_*.cpp)
+    void cbShranjujMeritvePosClick();    ///< ticked: start a recording; unticked: stop it
+    void RecordPositionStep();           ///< one row, from a good reading tick
+    Monitor::RecordingWriter ShraniFajl; ///< open exactly while a recording runs
 
     // ---- encoder configuration commands (src/encoder/config_handlers.cpp)
 
@@ -250,6 +254,12 @@ private:
 
     // ---- private state of charts, recording and configuration commands
     QString chartFileName_; ///< the save dialog's name from the last save
+    void WireRecordingEvents();
+    void StartRecording();
+    void StopRecording();
+    void AbandonRecording(const QString& failedAction, const Monitor::FileStatus& status);
+    void CloseRecordingOnExit();
+    QString recordingPath_; ///< as shown in mmShranjujIme
 
     MainFormEnvironment env_;
     QString versionText_;

@@ -3,6 +3,10 @@
 #include "interface/port_list.h"
 #include "monitor/chart_save_dialog.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <chrono>
 #include <thread>
 
@@ -18,5 +22,16 @@ MainFormEnvironment MainFormEnvironment::System() {
             duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     };
     env.AskSaveFileName = AskPngFileName;
+    env.RecordingFolder = DefaultRecordingFolder;
     return env;
+}
+
+QString DefaultRecordingFolder() {
+    const QString own = QCoreApplication::applicationDirPath();
+    if (QFileInfo(own).isWritable())
+        return own;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty() || !QDir().mkpath(documents))
+        return own; // creating the file there names the reason
+    return documents;
 }

@@ -24,7 +24,13 @@ struct MainFormEnvironment {
     /// Asks where to save a chart image, with `suggested` filled in; empty
     /// when the user cancels.
     std::function<QString(QWidget* parent, const QString& suggested)> AskSaveFileName;
+    /// Folder that position recordings are written to; unset: the default below.
+    std::function<QString()> RecordingFolder;
 
     /// The real system: USB CDC-ACM ports plus TESSORAN_PORTS, Qt message boxes.
     static MainFormEnvironment System();
 };
+
+/// The program's own folder when it is writable, else the user's documents
+/// folder (created if missing): an installed program's folder often is not.
+[[nodiscard]] QString DefaultRecordingFolder();

@@ -9,6 +9,7 @@
 #include "util/Orodja.h"
 #include "util/number_format.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLocale>
 #include <QTabWidget>
@@ -77,6 +78,8 @@ void TMainForm::tmrReadEncoderTimer() {
         QPalette(status == Monitor::StatusColor::Good ? WindowColors::ButtonFace() : statusColor));
     PositionPlotStep(statusColor);
     ShowAuxiliary(c, statusColor);
+    if (cbShranjujMeritvePos->isChecked())
+        RecordPositionStep();
     SetTimerEnabled(tmrReadEncoder, true);
     if (Monitor::SupplyStatusDue(CycleCounterPower))
         UpdateSupplyStatus();

@@ -68,6 +68,9 @@ TMainForm& WindowHarness::Start() {
         saveSuggestions << suggested;
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     };
+    env.RecordingFolder = [this] {
+        return recordingFolder ? recordingFolder() : DefaultRecordingFolder();
+    };
     form = std::make_unique<TMainForm>(std::move(env));
     return *form;
 }

@@ -9,6 +9,7 @@
 #include "sim_serial_port.h"
 
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -65,5 +66,7 @@ public:
     QStringList saveAnswers;
     /// The names the save dialog was opened with, in turn.
     QStringList saveSuggestions;
+    /// Where recordings go; unset: the program's default folder.
+    std::function<QString()> recordingFolder;
     std::unique_ptr<TMainForm> form;
 };
