@@ -78,6 +78,7 @@ void TMainForm::WireEvents() {
     connect(seEncoderReadInterval, &QSpinBox::valueChanged, this,
             &TMainForm::seEncoderReadIntervalChange);
     WireRecordingEvents();
+    WireConfigEvents();
     WireChartEvents();
 }
 

@@ -230,6 +230,12 @@ public:
     Monitor::RecordingWriter ShraniFajl; ///< open exactly while a recording runs
 
     // ---- encoder configuration commands (src/encoder/config_handlers.cpp)
+    void btnFactoryResetClick();
+    void btnSaveParamsClick();
+    void btnStartSelfCalClick();
+    void btnSetZeroOffsetClick();
+    void btnSetMultiturnClick();
+    void btnTarvinSetZeroClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -260,6 +266,7 @@ private:
     void AbandonRecording(const QString& failedAction, const Monitor::FileStatus& status);
     void CloseRecordingOnExit();
     QString recordingPath_; ///< as shown in mmShranjujIme
+    void WireConfigEvents();
 
     MainFormEnvironment env_;
     QString versionText_;
