@@ -26,6 +26,27 @@ void Redraw(QCustomPlot* chart) {
     chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
+/// The chart's silver border, drawn over everything, also in a saved image.
+class ChartBorder final : public QCPLayerable {
+public:
+    explicit ChartBorder(QCustomPlot* chart) : QCPLayerable(chart, QStringLiteral("overlay")) {}
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter* painter) const override {
+        painter->setAntialiasing(false);
+    }
+    // QCPLayer clips every layerable one pixel above its clip rectangle;
+    // shifted down by one, the clip is the whole chart, bottom row included.
+    [[nodiscard]] QRect clipRect() const override {
+        return mParentPlot->viewport().translated(0, 1);
+    }
+    void draw(QCPPainter* painter) override {
+        painter->setPen(WindowColors::Silver);
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(mParentPlot->viewport().adjusted(0, 0, -1, -1));
+    }
+};
+
 void RemoveFirst(QCPGraph* graph) {
     if (!graph->data()->isEmpty())
         graph->data()->remove(graph->data()->constBegin()->key);
@@ -33,6 +54,12 @@ void RemoveFirst(QCPGraph* graph) {
 } // namespace
 
 void TMainForm::SetUpCharts() {
+    // Lines of width 2 drawn segment by segment: one wide polyline with
+    // thousands of joins costs the raster engine ten times as much.
+    for (QCustomPlot* chart : {chartPosition, ChartAirGap}) {
+        chart->setPlottingHint(QCP::phFastPolylines, true);
+        new ChartBorder(chart);
+    }
     QCPAxis* angleAxis = chartPosition->yAxis2;
     angleAxis->setVisible(true);
     angleAxis->setTicker(FixedTicker(45, QCPAxisTickerFixed::ssNone));
@@ -76,7 +103,11 @@ void TMainForm::PositionPlotStep(const QColor& statusColor) {
     if (SeriesPosST->Count() > PositionChartPoints)
         SeriesPosST->RemoveFirst();
     chartPosition->xAxis->rescale();
-    chartPosition->yAxis->rescale();
+    // Half a turn of room, so the turn count never runs along the frame.
+    bool haveTurns = false;
+    const QCPRange turns = SeriesPosMT->getValueRange(haveTurns);
+    if (haveTurns)
+        chartPosition->yAxis->setRange(turns.lower - 0.5, turns.upper + 0.5);
     Redraw(chartPosition);
 }
 

@@ -412,7 +412,7 @@ private slots:
         QCOMPARE(h.saveSuggestions,
                  (QStringList{QString(), QStringLiteral("chart.bmp"), QStringLiteral("chart"),
                               QStringLiteral("a.b.c")}));
-        // The picture holds the trace: the navy points are there, in 16-bit colour.
+        // The picture holds the trace (navy points) and the frame, in 16-bit colour.
         const QImage image(dir.filePath(QStringLiteral("chart.png")), "PNG");
         const QRgb navy565 = qRgb(0, 0, 0x84);
         bool navyFound = false;
@@ -420,6 +420,8 @@ private slots:
             for (int x = 0; x < image.width() && !navyFound; ++x)
                 navyFound = image.pixel(x, y) == navy565;
         QVERIFY(navyFound);
+        QCOMPARE(image.pixel(0, 0), qRgb(0xC6, 0xC3, 0xC6)); // the silver border, in 16-bit
+        QCOMPARE(image.pixel(image.width() - 1, image.height() - 1), qRgb(0xC6, 0xC3, 0xC6));
     }
 
     void failedSaveShowsBothErrorsAndReadingGoesOn() {

@@ -1,0 +1,114 @@
+// Pictures of the Position page with a running trace and of the Installation
+// page with an air-gap curve, from the real window reading a k730-sim process.
+// Run it under Xvfb from the build:
+//   xvfb-run -a -s "-screen 0 1068x652x24" bench/screenshot_pages position.png installation.png
+#include "app/Velor_SPI_Main.h"
+#include "app/widgets/spin_edit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPixmap>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+class LoggedBoxes final : public MessageBoxes {
+public:
+    void Show(QWidget*, Kind, const QString& text) override {
+        std::fprintf(stderr, "box: %s\n", qPrintable(text));
+    }
+};
+
+void Spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Tell(QProcess& sim, const char* line) {
+    sim.write(line);
+    sim.write("\n");
+    sim.waitForBytesWritten(1000);
+}
+
+bool Save(QWidget& window, const QString& path) {
+    const bool ok = window.grab().save(path, "PNG");
+    std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
+    return ok;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: screenshot_pages POSITION.png INSTALLATION.png\n");
+        return 2;
+    }
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("k730"));
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(QStringLiteral(K730_SIM_PATH),
+              {QStringLiteral("--link"), link, QStringLiteral("--multiturn"),
+               QStringLiteral("--speed"), QStringLiteral("6"), QStringLiteral("--position"),
+               QStringLiteral("10000")});
+    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "k730-sim did not start\n");
+        return 1;
+    }
+    qputenv("TESSORAN_PORTS", link.toLocal8Bit());
+
+    MainFormEnvironment env = MainFormEnvironment::System();
+    env.Boxes = std::make_shared<LoggedBoxes>();
+    TMainForm form(std::move(env));
+    form.move(0, 0);
+    form.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!form.tmrReadEncoder->isActive() && waited.elapsed() < 20000)
+        Spin(100);
+    if (!form.tmrReadEncoder->isActive()) {
+        std::fprintf(stderr, "the encoder was not found\n");
+        return 1;
+    }
+
+    // Position: a full window of samples, with a warning and an error on the way.
+    form.Pages->setCurrentWidget(form.tabEncPos);
+    form.cbPosPlot->setChecked(true);
+    Spin(6000);
+    Tell(sim, "warning on");
+    Spin(1500);
+    Tell(sim, "warning off");
+    Spin(4000);
+    Tell(sim, "error on");
+    Spin(800);
+    Tell(sim, "error off");
+    while (form.ChartTime < 280 && waited.elapsed() < 90000)
+        Spin(200);
+    const bool position = Save(form, QString::fromLocal8Bit(argv[1]));
+
+    // Installation: an eccentric magnet, read every 20 ms, over a little more
+    // than a turn; a warning for a moment shows the colours there too.
+    Tell(sim, "gap 1.6");
+    Tell(sim, "wobble 0.6");
+    Tell(sim, "speed 4");
+    form.seEncoderReadInterval->setValue(20);
+    form.Pages->setCurrentWidget(form.tabInstCal);
+    form.cbAirGap->setChecked(true);
+    Spin(9000);
+    Tell(sim, "warning on");
+    Spin(1200);
+    Tell(sim, "warning off");
+    Spin(7000);
+    const bool installation = Save(form, QString::fromLocal8Bit(argv[2]));
+
+    Tell(sim, "quit");
+    sim.waitForFinished(3000);
+    return position && installation ? 0 : 1;
+}
