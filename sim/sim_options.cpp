@@ -9,14 +9,14 @@
 namespace K730Sim {
 namespace {
 
-struct OptionSpec {
+struct OptionInfo {
     std::string_view Name;
     std::string_view Value;   ///< shown in the usage; empty: a flag
     std::string_view Command; ///< control command; a flag's carries its own value
     std::string_view Help;
 };
 
-constexpr std::array<OptionSpec, 27> Specs = {{
+constexpr std::array<OptionInfo, 27> OptionTable = {{
     {"link", "PATH", "", "keep a symbolic link PATH pointing at the current pty"},
     {"nvram", "FILE", "", "load the encoder's saved settings from FILE, write saves to it"},
     {"stats", "", "", "print the counters when stopping"},
@@ -46,10 +46,10 @@ constexpr std::array<OptionSpec, 27> Specs = {{
     {"seterror", "", "seterror on", "ERROR to Cp, G0:1 and D055"},
 }};
 
-const OptionSpec* Find(std::string_view name) {
-    for (const OptionSpec& spec : Specs)
-        if (spec.Name == name)
-            return &spec;
+const OptionInfo* Find(std::string_view name) {
+    for (const OptionInfo& option : OptionTable)
+        if (option.Name == name)
+            return &option;
     return nullptr;
 }
 
@@ -75,19 +75,19 @@ bool ParseServerOptions(int argc, const char* const* argv, ServerOptions& option
             arg = arg.substr(0, eq);
             haveValue = true;
         }
-        const OptionSpec* spec = Find(arg);
-        if (!spec) {
+        const OptionInfo* option = Find(arg);
+        if (!option) {
             error = "unknown option: --" + std::string(arg);
             return false;
         }
-        if (spec->Value.empty()) {
+        if (option->Value.empty()) {
             if (haveValue) {
                 error = "--" + std::string(arg) + " takes no value";
                 return false;
             }
         } else if (!haveValue) {
             if (i + 1 >= argc) {
-                error = "--" + std::string(arg) + " needs " + std::string(spec->Value);
+                error = "--" + std::string(arg) + " needs " + std::string(option->Value);
                 return false;
             }
             value = argv[++i];
@@ -98,10 +98,10 @@ bool ParseServerOptions(int argc, const char* const* argv, ServerOptions& option
             options.NvramPath = value;
         else if (arg == "stats")
             options.PrintStatsOnExit = true;
-        else if (spec->Value.empty())
-            options.ControlLines.emplace_back(spec->Command);
+        else if (option->Value.empty())
+            options.ControlLines.emplace_back(option->Command);
         else
-            options.ControlLines.push_back(std::string(spec->Command) + " " + std::string(value));
+            options.ControlLines.push_back(std::string(option->Command) + " " + std::string(value));
     }
     return true;
 }
@@ -112,12 +112,12 @@ std::string ServerUsage() {
                        "The first line of standard output is the pty's path. Standard input takes\n"
                        "the commands below while it runs; end of input does not stop it. It stops\n"
                        "on 'quit', SIGTERM or SIGINT.\n\nOptions:\n";
-    for (const OptionSpec& spec : Specs) {
-        std::string left = "  --" + std::string(spec.Name);
-        if (!spec.Value.empty())
-            left += " " + std::string(spec.Value);
+    for (const OptionInfo& option : OptionTable) {
+        std::string left = "  --" + std::string(option.Name);
+        if (!option.Value.empty())
+            left += " " + std::string(option.Value);
         left.resize(std::max<std::size_t>(left.size() + 1, 27), ' ');
-        text += left + std::string(spec.Help) + "\n";
+        text += left + std::string(option.Help) + "\n";
     }
     text += "  --help                   this text\n\nCommands on standard input:\n";
     text += ControlCommandHelp();
