@@ -57,6 +57,12 @@ QColor WindowColors::ButtonFace() {
     return QApplication::palette().color(QPalette::Button);
 }
 
+void WindowColors::SetFontColor(QWidget* widget, const QColor& color) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, color);
+    widget->setPalette(p);
+}
+
 void TMainForm::BuildLayout() {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -101,9 +107,7 @@ QWidget* TMainForm::BuildTopBand() {
     top->setContentsMargins(12, 4, 12, 4);
     lbl1 = new QLabel(QStringLiteral("Tessoran Encoder diagnostics tool - Velor SPI"), pnl1Top);
     lbl1->setFont(PixelFont(QStringLiteral("Arial"), 21, true, true));
-    QPalette navyText = lbl1->palette();
-    navyText.setColor(QPalette::WindowText, WindowColors::Navy);
-    lbl1->setPalette(navyText);
+    WindowColors::SetFontColor(lbl1, WindowColors::Navy);
     Image1 = new QLabel(pnl1Top);
     Image1->setPixmap(TessoranLogo(QSize(180, 44)));
     Image1->setCursor(Qt::PointingHandCursor);

@@ -3,6 +3,8 @@
 
 #include <QColor>
 
+class QWidget;
+
 namespace WindowColors {
 inline const QColor LightRed{0xFF, 0x5B, 0x5B}; ///< error status
 inline const QColor Orange{0xFF, 0xAA, 0x00};   ///< warning status, searching for the box
@@ -17,4 +19,7 @@ inline const QColor TopStrip{255, 128, 64};
 
 /// The platform's standard panel background.
 QColor ButtonFace();
+
+/// The text colour of a label.
+void SetFontColor(QWidget* widget, const QColor& color);
 } // namespace WindowColors

@@ -14,11 +14,6 @@
 #include <QTimer>
 
 namespace {
-void SetFontColor(QLabel* label, const QColor& color) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, color);
-    label->setPalette(p);
-}
 
 QString Latin(const std::string& bytes) {
     return QString::fromLatin1(bytes);
@@ -34,7 +29,7 @@ void TMainForm::tmrSearchInterfaceTimer() {
     lblInterfaceSerial->clear();
     K730_H.reset();
 
-    SetFontColor(lblPosUnit, WindowColors::Orange);
+    WindowColors::SetFontColor(lblPosUnit, WindowColors::Orange);
     lblPosUnit->setText(lblPosUnit->text().isEmpty() ? QStringLiteral("Searching for interface...")
                                                      : QString());
     lblPosUnit->repaint(); // the probe keeps the window busy
@@ -119,7 +114,7 @@ void TMainForm::tmrSearchInterfaceTimer() {
     rbPwr5vClick();
     UpdateSupplyStatus();
 
-    SetFontColor(lblPosUnit, WindowColors::Green);
+    WindowColors::SetFontColor(lblPosUnit, WindowColors::Green);
     lblPosUnit->setText(QStringLiteral("Searching for encoder..."));
     lblPosUnit->repaint();
     SetTimerEnabled(tmrSearchEncoder, true);

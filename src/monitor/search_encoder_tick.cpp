@@ -10,14 +10,6 @@
 #include <QLabel>
 #include <QTimer>
 
-namespace {
-void SetFontColor(QLabel* label, const QColor& color) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, color);
-    label->setPalette(p);
-}
-} // namespace
-
 void TMainForm::cbbMagnetSizeChange() {
     EncoderSignature.RingMagnetSize =
         Orodja::StrToIntDef(cbbMagnetSize->currentText().trimmed().toStdString(), 0);
@@ -27,7 +19,7 @@ void TMainForm::tmrSearchEncoderTimer() {
     using namespace Velor_konstante;
     SetTimerEnabled(tmrSearchInterface, false);
     SetTimerEnabled(tmrSearchEncoder, false);
-    SetFontColor(lblPosUnit, WindowColors::Green);
+    WindowColors::SetFontColor(lblPosUnit, WindowColors::Green);
     pnlPosition->setPalette(QPalette(WindowColors::ButtonFace()));
     lblPosUnit->setText(lblPosUnit->text().isEmpty() ? QStringLiteral("Searching for encoder...")
                                                      : QString());
@@ -93,7 +85,7 @@ void TMainForm::tmrSearchEncoderTimer() {
     }
 
     AddLog(QStringLiteral("Encoder found."));
-    SetFontColor(lblPosUnit, WindowColors::Navy);
+    WindowColors::SetFontColor(lblPosUnit, WindowColors::Navy);
     lblPosUnit->setText(QStringLiteral("Encoder found."));
     UpdateCaption();
     const bool extended = EncoderSignature.FWverMajor >= 1;
