@@ -35,6 +35,34 @@ TEST(PosixSerialPort, OpenIsExclusiveUntilClosed) {
     EXPECT_EQ(error, OpenError::None);
 }
 
+TEST(PosixSerialPort, BytesQueuedBeforeTheOpenAreNoReply) {
+    // A pty keeps what its device side wrote while no program had it open (a
+    // reply that came after the last program's time-out); a USB port starts
+    // empty. Such bytes must not pass for the answer to the next command.
+    PtyDevice device;
+    ASSERT_TRUE(device.Ok());
+    termios raw{};
+    ASSERT_EQ(::tcgetattr(device.SlaveFd(), &raw), 0);
+    ::cfmakeraw(&raw);
+    ASSERT_EQ(::tcsetattr(device.SlaveFd(), TCSANOW, &raw), 0);
+    ASSERT_TRUE(device.Send("K730-6W  V2.03 USB-SPI interface\r"));
+
+    OpenError error = OpenError::Other;
+    auto port = PosixSerialPort::Open(device.SlaveName(), error);
+    ASSERT_NE(port, nullptr);
+    ASSERT_TRUE(port->SaveSettings());
+    ASSERT_TRUE(port->ApplySettings());
+    std::string reply;
+    EXPECT_EQ(InterfaceCommand(port.get(), "v", 7, reply), StatusTimeout);
+    EXPECT_EQ(reply, "");
+    EXPECT_EQ(device.Received(), "v");
+
+    // What the device sends once the port is open is the reply, as always.
+    ASSERT_TRUE(device.Send("K730-6W  V2.03 USB-SPI interface\r"));
+    EXPECT_EQ(InterfaceCommand(port.get(), "", 7, reply), StatusOk);
+    EXPECT_EQ(reply.substr(0, 7), "K730-6W");
+}
+
 TEST(PosixSerialPort, OpenFailuresAreClassified) {
     OpenError error = OpenError::None;
     EXPECT_EQ(PosixSerialPort::Open("/dev/tessoran-no-such-port", error), nullptr);

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace Serial_driver {
@@ -50,6 +51,10 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::Open(const std::string& path, 
         error = reason == EWOULDBLOCK ? OpenError::Busy : OpenError::Other;
         return nullptr;
     }
+    // A USB port starts empty; a pty keeps what its device side wrote while no
+    // program had it open, such as a reply that came after the last time-out,
+    // which the next command would otherwise take for its own reply.
+    (void)::tcflush(fd, TCIFLUSH);
     error = OpenError::None;
     return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd));
 }
