@@ -40,16 +40,26 @@ void TMainForm::tmrSearchEncoderTimer() {
     EncoderPosition.MTmaxCount = MTmaxCountDefault;
     EncoderSignature.Multiturn = false;
 
-    unsigned char c = Cmd::Position;
-    EncoderTransfer(c);
+    // A reply cut or padded to the other kind's length still passes its 8-bit
+    // check at about one shaft position in 256, and at a standstill it passes
+    // every time. So a kind is taken only when a timestamp reply of the same
+    // length passes too: the timestamp changes between requests.
+    auto tryKind = [this] {
+        unsigned char c = Cmd::Position;
+        EncoderTransfer(c);
+        if (EncoderPosition.ErrComm == 0 && !EncoderPosition.ErrCRC) {
+            c = Cmd::Timestamp;
+            EncoderTransfer(c);
+        }
+    };
+    tryKind();
     if (EncoderPosition.ErrComm != 0) {
         SetTimerEnabled(tmrSearchInterface, true);
         return;
     }
     if (EncoderPosition.ErrCRC) {
         EncoderSignature.Multiturn = true;
-        c = Cmd::Position;
-        EncoderTransfer(c);
+        tryKind();
     }
     if (EncoderPosition.ErrComm != 0) {
         SetTimerEnabled(tmrSearchInterface, true);
@@ -63,7 +73,7 @@ void TMainForm::tmrSearchEncoderTimer() {
     lblEncAdditional->setText(QStringLiteral("Multiturn: ") + (EncoderSignature.Multiturn
                                                                    ? QStringLiteral("True")
                                                                    : QStringLiteral("False")));
-    c = Cmd::SerialNumber;
+    unsigned char c = Cmd::SerialNumber;
     EncoderTransfer(c);
     lblEncSerial->setText(QStringLiteral("Serial number: ") +
                           QString::fromLatin1(EncoderSignature.SerialNumber));

@@ -59,6 +59,23 @@ private slots:
         QCOMPARE(f.lblCmd->text(), QStringLiteral("?05:000"));
     }
 
+    void multiturnEncoderWhoseCutReplyPassesItsCheckIsStillMultiturn() {
+        // Turn 0 at angle 16330: cut to the single-turn length the reply reads
+        // 00 00 FF, and FF happens to be the check byte of 00 00. At a standstill
+        // every such reply passes; only a reply that changes by itself (the
+        // timestamp) tells the lengths apart.
+        WindowHarness h;
+        auto box = h.AddBox("/dev/ttyACM0", true);
+        box->Encoder().SetShaftCount(16330, box->NowUs());
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        QVERIFY(EncoderSignature.Multiturn);
+        QCOMPARE(f.lblEncAdditional->text(), QStringLiteral("Multiturn: True"));
+        h.Read();
+        QCOMPARE(f.lblPosUnit->text(), QStringLiteral("358.813 °"));
+        QCOMPARE(f.pnlCrcValid->Color(), WindowColors::Green);
+    }
+
     void shortPartNumberMeansNoExtendedCommands() {
         WindowHarness h;
         auto box = h.AddBox();
