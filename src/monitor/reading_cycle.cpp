@@ -37,6 +37,7 @@ unsigned char NextCommand(Page page, std::uint8_t& lastCmd) {
         }
         lastCmd = 0;
         return Position;
+    case Page::SystemConfig:
     case Page::Other:
         break;
     }

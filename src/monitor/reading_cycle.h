@@ -6,8 +6,9 @@
 
 namespace Monitor {
 
-/// The page open when a tick starts, as far as the schedule cares.
-enum class Page { Identification, Status, Installation, Other };
+/// The page open when a tick starts. The schedule cares about three of them;
+/// the supply status is asked for only on the System Config page.
+enum class Page { SystemConfig, Identification, Status, Installation, Other };
 
 /// The command of the next tick. Status: d, t, s, T, NUL; Installation: i, a,
 /// NUL; Identification: v; anything else: NUL. `lastCmd` is shared by the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace Monitor {
 namespace {
@@ -44,6 +45,22 @@ std::string RecordingFileName(std::string_view partNumber, std::string_view seri
     name += timestamp;
     name += ".csv";
     return name;
+}
+
+std::string UnusedRecordingPath(const std::string& folder, const std::string& name) {
+    namespace fs = std::filesystem;
+    const fs::path first = fs::path(folder) / name;
+    std::error_code error;
+    if (!fs::exists(first, error))
+        return first.string();
+    const fs::path stem = first.stem();
+    const fs::path extension = first.extension();
+    for (int n = 2;; ++n) {
+        fs::path candidate = first;
+        candidate.replace_filename(stem.string() + "_" + std::to_string(n) + extension.string());
+        if (!fs::exists(candidate, error))
+            return candidate.string();
+    }
 }
 
 std::string RecordingHeader() {

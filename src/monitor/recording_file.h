@@ -30,6 +30,10 @@ struct LocalDateTime {
                                             std::string_view serialNumber,
                                             std::string_view timestamp);
 
+/// `folder`/`name`, or when a file of that name exists the first free one of
+/// `folder`/<stem>_2<ext>, _3, ...: a recording never replaces another.
+[[nodiscard]] std::string UnusedRecordingPath(const std::string& folder, const std::string& name);
+
 /// The header line, CR LF included.
 [[nodiscard]] std::string RecordingHeader();
 

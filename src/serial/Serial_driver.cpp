@@ -14,13 +14,18 @@ bool ReplyComplete(const std::string& reply, std::uint32_t expectedLength) {
 }
 
 // Reads whatever the port reports as queued, and only that: bytes that arrive
-// later belong to the next exchange. Returns 0 or a negative status.
+// later belong to the next exchange. Never more than the reply's bound.
+// Returns 0 or a negative status.
 int ReadQueued(SerialPort& port, std::string& reply) {
     const int waiting = port.BytesWaiting();
     if (waiting <= 0) {
         return waiting;
     }
-    const int got = port.Read(static_cast<std::size_t>(waiting), reply);
+    const std::size_t room = MaxReplyBytes - std::min(reply.size(), MaxReplyBytes);
+    if (room == 0) {
+        return 0;
+    }
+    const int got = port.Read(std::min(static_cast<std::size_t>(waiting), room), reply);
     return got < 0 ? got : 0;
 }
 
@@ -46,6 +51,9 @@ int SerialTransfer(SerialPort* port, std::string_view command, std::uint32_t exp
         }
         if (ReplyComplete(reply, expectedLength)) {
             return StatusOk;
+        }
+        if (reply.size() >= MaxReplyBytes) {
+            return StatusTimeout;
         }
         const std::int64_t elapsed = port->NowMs() - start;
         if (elapsed > ReplyTimeout) {

@@ -3,6 +3,7 @@
 
 #include "serial/serial_port.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,6 +12,11 @@ namespace Serial_driver {
 
 /// Milliseconds, from the write's return, within which a reply must be complete.
 inline constexpr int ReplyTimeout = 400;
+
+/// Most bytes one exchange collects: several times the longest reply the box
+/// sends. A device that floods the line fails the exchange instead of filling
+/// memory.
+inline constexpr std::size_t MaxReplyBytes = 512;
 
 /// Status codes of an exchange (besides minus an OS error code of a failed write).
 inline constexpr int StatusOk = 0;
@@ -21,7 +27,8 @@ inline constexpr int StatusNoPort = -3;
 /// when the reply holds a CR; n > 0: complete at n or more bytes. Returns 0, -1
 /// (time-out; reply keeps what arrived), -3 (port is null; reply untouched), or
 /// minus the OS error code (write failed: reply untouched; port hung up during
-/// the wait: reply keeps what arrived).
+/// the wait: reply keeps what arrived). A reply that reaches MaxReplyBytes
+/// without completing ends the exchange at once with -1.
 [[nodiscard]] int InterfaceCommand(SerialPort* port, std::string_view command,
                                    std::uint32_t expectedLength, std::string& reply);
 

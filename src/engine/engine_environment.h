@@ -1,0 +1,51 @@
+#pragma once
+// What the engine takes from outside: where ports come from and how they
+// open, its clock, the local time for file names, and where its reports go.
+// The program passes the real ones; tests pass the in-process device model
+// and a manual clock, so no test sleeps.
+
+#include "engine/engine_reports.h"
+#include "monitor/recording_file.h"
+#include "serial/serial_port.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Engine {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    /// Milliseconds on a monotonic time line.
+    [[nodiscard]] virtual std::int64_t NowMs() = 0;
+    /// Lets `ms` pass (the waits between configuration bytes, the supply's
+    /// settling time).
+    virtual void SleepMs(int ms) = 0;
+};
+
+/// The machine's monotonic clock.
+class SteadyClock final : public Clock {
+public:
+    [[nodiscard]] std::int64_t NowMs() override;
+    void SleepMs(int ms) override;
+};
+
+struct Environment {
+    /// Candidate ports of the interface search, in probing order.
+    std::function<std::vector<std::string>()> ListPorts;
+    std::shared_ptr<Serial_driver::PortOpener> Opener;
+    std::shared_ptr<Engine::Clock> Clock;
+    /// Local date and time, for recording file names.
+    std::function<Monitor::LocalDateTime()> LocalNow;
+    /// Receives every report, on the engine's thread, in order.
+    std::function<void(Report)> Sink;
+
+    /// This machine: its USB serial ports plus TESSORAN_PORTS, its clock and
+    /// time zone. The sink is left to the caller.
+    static Environment System();
+};
+
+} // namespace Engine
