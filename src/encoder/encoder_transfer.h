@@ -19,8 +19,16 @@ struct TransferTrace {
     PositionTexts Texts;      ///< only when the exchange succeeded
 };
 
-/// Sends EncoderFrame(c) on `port`, stores the status in Position.ErrComm, and on
-/// success decodes the cleaned reply (c may come back as 255).
+/// One command and its CR-terminated reply; returns InterfaceCommand's status.
+using ExchangeFunction = std::function<int(std::string_view command, std::string& reply)>;
+
+/// Sends EncoderFrame(c) through `exchange`, stores the status in
+/// Position.ErrComm, and on success decodes the cleaned reply (c may come back
+/// as 255).
+TransferTrace EncoderTransferCore(const ExchangeFunction& exchange, EncoderRecords records,
+                                  unsigned char& c);
+
+/// The same, with InterfaceCommand on `port`.
 TransferTrace EncoderTransferCore(Serial_driver::SerialPort* port, EncoderRecords records,
                                   unsigned char& c);
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Engine {
@@ -33,6 +34,15 @@ public:
     void SleepMs(int ms) override;
 };
 
+/// One exchange with the box, as the engine made it; valid during the call.
+struct ExchangeTrace {
+    std::string_view Port; ///< the name the port was opened under
+    std::string_view Command;
+    std::uint32_t ExpectedLength = 0; ///< 0: the reply ends at its CR
+    int Status = 0;
+    std::string_view Reply; ///< as received
+};
+
 struct Environment {
     /// Candidate ports of the interface search, in probing order.
     std::function<std::vector<std::string>()> ListPorts;
@@ -42,6 +52,9 @@ struct Environment {
     std::function<Monitor::LocalDateTime()> LocalNow;
     /// Receives every report, on the engine's thread, in order.
     std::function<void(Report)> Sink;
+    /// Optional: sees every exchange with the box right after it (the console
+    /// probe prints them). Unset, it costs nothing but a test per exchange.
+    std::function<void(const ExchangeTrace&)> OnExchange;
 
     /// This machine: its USB serial ports plus TESSORAN_PORTS, its clock and
     /// time zone. The sink is left to the caller.

@@ -81,7 +81,8 @@ struct ExtendedCommandSet {
 /// One encoder exchange: frame sent, reply as decoded, Position page texts.
 struct Transfer {
     std::string Frame;
-    bool Exchanged = false; ///< the box answered; Reply and Texts are valid
+    bool Exchanged = false;   ///< the box answered; Reply and Texts are valid
+    bool CheckPassed = false; ///< it answered, and the reply passed its check
     std::string Reply;
     Velor::PositionTexts Texts;
 };

@@ -16,8 +16,7 @@ void MonitorEngine::SearchInterfaceTick() {
     SetConnected(false);
     Emit(InterfaceInfo{});
     K730_H.reset();
-    SetBanner(bannerEmpty_ ? "Searching for interface..." : "", Colour::Orange,
-              Colour::ButtonFace);
+    SetBanner(bannerEmpty_ ? "Searching for interface..." : "", Colour::Orange, Colour::ButtonFace);
 
     std::string port;
     const bool found = ProbePorts(port);
@@ -32,7 +31,8 @@ void MonitorEngine::SearchInterfaceTick() {
 }
 
 bool MonitorEngine::ProbePorts(std::string& foundPort) {
-    const std::vector<std::string> COMPorts = env_.ListPorts ? env_.ListPorts() : std::vector<std::string>{};
+    const std::vector<std::string> COMPorts =
+        env_.ListPorts ? env_.ListPorts() : std::vector<std::string>{};
     for (const std::string& port : COMPorts) {
         if (stopping_)
             return false;
@@ -51,14 +51,14 @@ bool MonitorEngine::ProbePorts(std::string& foundPort) {
             K730_H.reset();
             continue;
         }
-        const int status = Serial_driver::InterfaceCommand(
-            K730_H.get(), K730::Identify, K730::IdentifyReplyLength, K730identifikacija);
+        portName_ = port;
+        const int status = Exchange(K730::Identify, K730identifikacija, K730::IdentifyReplyLength);
         if (K730::IsIdentification(status, K730identifikacija)) {
             // The probe ends at the 7th byte; the rest of the line belongs to
             // it, not to the next command's reply.
             if (K730identifikacija.find('\r') == std::string::npos) {
                 std::string tail;
-                (void)Serial_driver::InterfaceCommand(K730_H.get(), "", 0, tail);
+                (void)Exchange("", tail);
                 K730identifikacija += tail;
             }
             Log("Interface found on " + Interface::PortDisplayName(port));

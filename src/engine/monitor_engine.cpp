@@ -125,15 +125,22 @@ void MonitorEngine::Restart(Cycle cycle) {
     dueMs_ = Now() + IntervalOf(cycle);
 }
 
-int MonitorEngine::Exchange(std::string_view command, std::string& reply) {
-    return Serial_driver::InterfaceCommand(K730_H.get(), command, 0, reply);
+int MonitorEngine::Exchange(std::string_view command, std::string& reply,
+                            std::uint32_t expectedLength) {
+    const int status =
+        Serial_driver::InterfaceCommand(K730_H.get(), command, expectedLength, reply);
+    if (env_.OnExchange)
+        env_.OnExchange({portName_, command, expectedLength, status, reply});
+    return status;
 }
 
 void MonitorEngine::EncoderTransfer(unsigned char& c) {
     Velor::TransferTrace trace = Velor::EncoderTransferCore(
-        K730_H.get(), {EncoderSignature, EncoderPosition, EncoderAuxData}, c);
+        [this](std::string_view frame, std::string& reply) { return Exchange(frame, reply); },
+        {EncoderSignature, EncoderPosition, EncoderAuxData}, c);
     Transfer report;
     report.Exchanged = EncoderPosition.ErrComm == 0;
+    report.CheckPassed = report.Exchanged && !EncoderPosition.ErrCRC;
     if (report.Exchanged) {
         if (trace.Texts.Touched)
             lastRawHex_ = trace.Texts.RawHex;

@@ -88,7 +88,8 @@ private:
 
     // Shared steps (monitor_engine.cpp).
     void EncoderTransfer(unsigned char& c);
-    int Exchange(std::string_view command, std::string& reply);
+    /// Every exchange the engine makes goes through here.
+    int Exchange(std::string_view command, std::string& reply, std::uint32_t expectedLength = 0);
     void Enable(Cycle cycle);
     void Restart(Cycle cycle);
     void Disable() { enabled_ = Cycle::None; }
@@ -111,6 +112,7 @@ private:
 
     // The box.
     std::unique_ptr<Serial_driver::SerialPort> K730_H; ///< null: no port open
+    std::string portName_;                             ///< the name K730_H was opened under
     std::string K730identifikacija;
     std::int32_t K730RevizijaFW = 0;
     std::string K730verzija;
@@ -132,7 +134,7 @@ private:
     std::uint16_t CycleCounterStatus = 0;
     std::uint16_t CycleCounterPower = 0;
     bool bannerEmpty_ = true; ///< the position label shows nothing (it blinks)
-    std::string lastRawHex_; ///< the reply of the last transfer, as recorded
+    std::string lastRawHex_;  ///< the reply of the last transfer, as recorded
 
     // Recording.
     Monitor::RecordingWriter ShraniFajl;
