@@ -1,12 +1,12 @@
 // The box through the Win32 port, as k730-probe and the window meet it: found
-// among the listed ports, its handshake, and encoder frames of both kinds
-// decoded by the core.
+// by the engine among the listed ports, its handshake, and encoder frames of
+// both kinds decoded by the core.
 
-#include "box_probe.h"
 #include "encoder/Enkoderji_splosno.h"
 #include "encoder/Velor_konstante.h"
 #include "encoder/encoder_transfer.h"
-#include "interface/port_list.h"
+#include "engine/engine_environment.h"
+#include "probe_front_end.h"
 #include "sim_fixture.h"
 
 #include <gtest/gtest.h>
@@ -35,51 +35,60 @@ protected:
         result.Frame = Velor::EncoderTransferCore(&port, {signature, result.Record, aux}, c).Frame;
         return result;
     }
+
+    // k730-probe's run on this machine's ports, in real time.
+    struct Printed {
+        int Status = -1;
+        std::string Text;
+        std::vector<std::string> Lines;
+    };
+    static Printed Probe() {
+        std::ostringstream out;
+        Printed p;
+        p.Status = K730Probe::Run(Engine::Environment::System(), {}, out);
+        p.Text = out.str();
+        std::istringstream in(p.Text);
+        for (std::string line; std::getline(in, line);)
+            p.Lines.push_back(line);
+        return p;
+    }
 };
 
 TEST_F(Win32Box, FoundAmongTheListedPortsAndHandshakeAccepted) {
-    const auto opener = Serial_driver::MakeSystemPortOpener();
-    const std::vector<std::string> ports =
-        Interface::ListCandidatePorts(Interface::SystemPortListSource());
-    std::ostringstream log;
-    K730Probe::FoundBox box = K730Probe::FindBox(*opener, ports, log);
-    ASSERT_NE(box.Port, nullptr) << log.str();
-    EXPECT_EQ(box.PortName, Win32Fixture::SimPort());
-    EXPECT_EQ(box.Identification.substr(0, 7), "K730-6W");
-    EXPECT_NE(log.str().find("Interface found on " + Win32Fixture::SimPort() + "\n"),
+    const Printed p = Probe();
+    EXPECT_EQ(p.Status, K730Probe::ExitOk) << p.Text;
+    EXPECT_NE(p.Text.find("\nInterface found on " + Win32Fixture::SimPort() + "\n"),
               std::string::npos)
-        << log.str();
+        << p.Text;
     // Ports listed before the box's were tried and passed over.
-    EXPECT_NE(log.str().find(Win32Fixture::AbsentPort() + ": not found\n"), std::string::npos)
-        << log.str();
+    EXPECT_NE(p.Text.find("\n" + Win32Fixture::AbsentPort() + ": not found\n"), std::string::npos)
+        << p.Text;
 
-    std::ostringstream out;
-    const auto exchanges = K730Probe::RunHandshake(
-        *box.Port, [](int) {}, out);
     std::vector<std::string> sent;
-    for (const auto& exchange : exchanges) {
-        sent.push_back(exchange.Command);
-        EXPECT_EQ(exchange.Status, 0) << exchange.Command;
-        EXPECT_EQ(exchange.Problem, "") << exchange.Command << " -> " << exchange.Reply;
-        EXPECT_TRUE(exchange.Reply.ends_with('\r')) << exchange.Command;
+    bool handshake = false;
+    for (const std::string& line : p.Lines) {
+        if (line == "Handshake:" || line == "Encoder:") {
+            handshake = line == "Handshake:";
+        } else if (handshake) {
+            sent.push_back(line.substr(2, line.find(' ', 2) - 2));
+            EXPECT_TRUE(line.ends_with("\\r\"  status 0  ok")) << line;
+        }
     }
     EXPECT_EQ(sent, (std::vector<std::string>{"o", "r", "Cp", "G0:1", "D055", "M5", "m", "V5", "n",
                                               "e"}));
+    EXPECT_NE(p.Text.find("\n  single-turn encoder: count 0\n"), std::string::npos) << p.Text;
 }
 
 TEST_F(Win32Box, RefusedSettingsAreReported) {
     ASSERT_TRUE(Win32Fixture::SimCommand("seterror on"));
-    auto port = Win32Fixture::OpenSimPort();
-    ASSERT_NE(port, nullptr);
-    std::ostringstream out;
+    const Printed p = Probe();
+    EXPECT_EQ(p.Status, K730Probe::ExitProblems) << p.Text;
     std::vector<std::string> refused;
-    for (const auto& exchange : K730Probe::RunHandshake(
-             *port, [](int) {}, out)) {
-        if (!exchange.Problem.empty()) {
-            refused.push_back(exchange.Command);
-        }
+    for (const std::string& line : p.Lines) {
+        if (line.find("  PROBLEM: ") != std::string::npos)
+            refused.push_back(line.substr(2, line.find(' ', 2) - 2));
     }
-    EXPECT_EQ(refused, (std::vector<std::string>{"Cp", "G0:1", "D055"})) << out.str();
+    EXPECT_EQ(refused, (std::vector<std::string>{"Cp", "G0:1", "D055"})) << p.Text;
 }
 
 TEST_F(Win32Box, EncoderFramesOfBothKindsDecode) {
@@ -104,9 +113,10 @@ TEST_F(Win32Box, EncoderFramesOfBothKindsDecode) {
     EXPECT_EQ(multi.Record.ST_value, 4096u);
     EXPECT_TRUE(AskPosition(*port, false).Record.ErrCRC);
 
-    std::ostringstream out;
-    const K730Probe::EncoderReading reading = K730Probe::ReadEncoderPosition(*port, out);
-    EXPECT_TRUE(reading.Found && reading.Multiturn) << out.str();
+    port.reset();
+    const Printed p = Probe();
+    EXPECT_NE(p.Text.find("\n  multiturn encoder: count 4096, turns 1\n"), std::string::npos)
+        << p.Text;
 }
 
 } // namespace
