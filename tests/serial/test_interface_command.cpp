@@ -103,4 +103,14 @@ TEST(InterfaceCommandRules, PortErrorEndsTheExchangeAtOnce) {
     EXPECT_EQ(port.NowMs(), 1000 + 10);
 }
 
+TEST(InterfaceCommandRules, AFloodWithoutCrEndsAtTheBoundAtOnce) {
+    ScriptedPort port;
+    port.arrivals = {{1000, std::string(std::size_t{4} << 20, 'x')}};
+    std::string reply;
+    EXPECT_EQ(InterfaceCommand(&port, "e", 0, reply), StatusTimeout);
+    EXPECT_EQ(reply.size(), MaxReplyBytes);
+    EXPECT_EQ(port.NowMs(), 1000);
+    EXPECT_EQ(port.waits, 0);
+}
+
 } // namespace
