@@ -3,7 +3,7 @@
 // repaint with 10,000 and 100,000 points on the chart, beside a bare line graph
 // of the same size. Prints its figures; run it from the build.
 #include "app/window_colors.h"
-#include "monitor/chart_color_series.h"
+#include "app/chart_color_series.h"
 #include "window_harness.h"
 
 #include <QApplication>

@@ -66,14 +66,19 @@ int main(int argc, char** argv) {
 
     MainFormEnvironment env = MainFormEnvironment::System();
     env.Boxes = std::make_shared<LoggedBoxes>();
-    TMainForm form(std::move(env));
+    TMainForm form(env);
+    Engine::EngineThread engine(Engine::Environment::System(), env.Channel);
+    bool reading = false;
+    QObject::connect(&form, &TMainForm::reportRendered, [&](const Engine::Report& r) {
+        reading = reading || std::holds_alternative<Engine::Reading>(r);
+    });
     form.move(0, 0);
     form.show();
     QElapsedTimer waited;
     waited.start();
-    while (!form.tmrReadEncoder->isActive() && waited.elapsed() < 20000)
+    while (!reading && waited.elapsed() < 20000)
         Spin(100);
-    if (!form.tmrReadEncoder->isActive()) {
+    if (!reading) {
         std::fprintf(stderr, "the encoder was not found\n");
         return 1;
     }

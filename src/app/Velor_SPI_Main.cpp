@@ -13,20 +13,12 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
-
-void SetTimerEnabled(QTimer* timer, bool enabled) {
-    if (!enabled)
-        timer->stop();
-    else if (!timer->isActive())
-        timer->start();
-}
 
 TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -35,62 +27,50 @@ TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     setFixedSize(1068, 652);
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::white));
-    setWindowTitle(QStringLiteral("Tessoran® for K730-6W and Velor SPI encoders"));
     setWindowIcon(TessoranIcon());
     versionText_ = QStringLiteral(TESSORAN_VERSION_TEXT);
 
-    tmrSearchInterface = new QTimer(this);
-    tmrSearchInterface->setInterval(1000);
-    tmrSearchEncoder = new QTimer(this);
-    tmrSearchEncoder->setInterval(850);
-    tmrReadEncoder = new QTimer(this);
-    tmrReadEncoder->setInterval(70);
-    // Intervals down to 1 ms must be honoured, so the reading timer is precise.
-    tmrReadEncoder->setTimerType(Qt::PreciseTimer);
-
     BuildLayout();
+    // Device texts are shown as they are, never read as markup.
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    mmLog->setMaximumBlockCount(MaxLogLines);
     SetUpCharts();
     WireEvents();
     qApp->installEventFilter(this); // key preview before the focused control
+
+    drainTimer_ = new QTimer(this);
+    drainTimer_->setSingleShot(true);
+    connect(drainTimer_, &QTimer::timeout, this, &TMainForm::DrainReports);
+    if (env_.Channel) {
+        // Called on the engine's thread: only a queued call crosses over.
+        env_.Channel->SetReportsWaiting([this] {
+            QMetaObject::invokeMethod(this, &TMainForm::ReportsWaiting, Qt::QueuedConnection);
+        });
+    }
     FormCreate();
 }
 
 TMainForm::~TMainForm() {
-    // FormDestroy: the port list goes, and the port is closed when one is open.
+    // No report may reach a window that is gone.
+    if (env_.Channel)
+        env_.Channel->SetReportsWaiting(nullptr);
     qApp->removeEventFilter(this);
-    COMPorts.clear();
-    K730_H.reset();
+    if (waitCursor_)
+        QApplication::restoreOverrideCursor();
 }
 
 void TMainForm::WireEvents() {
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
     connect(btnDebugUnlock, &QPushButton::clicked, this, &TMainForm::btnDebugUnlockClick);
-    connect(tmrSearchInterface, &QTimer::timeout, this, &TMainForm::tmrSearchInterfaceTimer);
-    connect(tmrSearchEncoder, &QTimer::timeout, this, &TMainForm::tmrSearchEncoderTimer);
-    connect(tmrReadEncoder, &QTimer::timeout, this, &TMainForm::tmrReadEncoderTimer);
-    // User changes only; the handshake sets the index and calls the handler itself.
-    connect(cmbFreqSPI, &QComboBox::activated, this, &TMainForm::cmbFreqSPIChange);
-    connect(rbPwr5v, &QRadioButton::clicked, this, &TMainForm::rbPwr5vClick);
-    connect(rbPwrOff, &QRadioButton::clicked, this, &TMainForm::rbPwrOffClick);
-    connect(cbbMagnetSize->lineEdit(), &QLineEdit::textEdited, this,
-            &TMainForm::cbbMagnetSizeChange);
-    connect(cbbMagnetSize, &QComboBox::activated, this, &TMainForm::cbbMagnetSizeChange);
-    connect(seEncoderReadInterval, &QSpinBox::valueChanged, this,
-            &TMainForm::seEncoderReadIntervalChange);
-    WireRecordingEvents();
-    WireConfigEvents();
+    WireRequests();
     WireChartEvents();
 }
 
 void TMainForm::FormCreate() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    waitCursor_ = true;
     UpdateCaption();
-    K730_H.reset();
-    K730Serijska.clear();
-    EncoderSignature.Multiturn = false;
-    EncoderSignature.SerialNumber.clear();
-    EncoderSignature.PartNumber.clear();
-    COMPorts.clear();
     lblPosUnit->clear();
     for (QWidget* page : {tabUserMem, tabDiag, tabErrMap, tabTest, tabDebug})
         Pages->setTabVisible(Pages->indexOf(page), false);
@@ -98,19 +78,22 @@ void TMainForm::FormCreate() {
     pnlPosition->setPalette(QPalette(WindowColors::ButtonFace()));
     btnChartPosClearClick();
     btnChartGapClearClick();
-    SetTimerEnabled(tmrSearchInterface, true);
+    UpdateCommandButtons();
+    SendSettings();
 }
 
 void TMainForm::UpdateCaption() {
-    const QString caption =
-        QStringLiteral("Tessoran® for K730-6W and Velor SPI encoders (ver: ") + versionText_ +
-        QStringLiteral("; IF sn: ") + QString::fromLatin1(K730Serijska) + QStringLiteral(", fw: ") +
-        QString::fromLatin1(K730verzija) + QStringLiteral("; Encoder sn: ") +
-        QString::fromLatin1(EncoderSignature.SerialNumber) + QStringLiteral(", pn: ") +
-        QString::fromLatin1(EncoderSignature.PartNumber) + QStringLiteral(")");
-    setWindowTitle(caption);
-    // Same text for the taskbar; equal texts keep the platform from joining them.
+    const auto latin = [](const std::string& bytes) { return QString::fromLatin1(bytes); };
+    const QString caption = QStringLiteral("Tessoran® for K730-6W and Velor SPI encoders (ver: ") +
+                            versionText_ + QStringLiteral("; IF sn: ") +
+                            latin(caption_.InterfaceSerial) + QStringLiteral(", fw: ") +
+                            latin(caption_.InterfaceVersion) + QStringLiteral("; Encoder sn: ") +
+                            latin(caption_.EncoderSerial) + QStringLiteral(", pn: ") +
+                            latin(caption_.EncoderPart) + QStringLiteral(")");
+    // The taskbar text first: a platform that adds the application's name to
+    // a title leaves a title equal to it alone, so the caption never doubles.
     QGuiApplication::setApplicationDisplayName(caption);
+    setWindowTitle(caption);
 }
 
 QString TMainForm::ApplicationTitle() const {
@@ -118,12 +101,8 @@ QString TMainForm::ApplicationTitle() const {
 }
 
 void TMainForm::AddLog(const QString& line) {
-    AppendLogLine(line);
-    ScrollLog();
-}
-
-void TMainForm::AppendLogLine(const QString& line) {
     mmLog->appendPlainText(line);
+    ScrollLog();
 }
 
 void TMainForm::ScrollLog() {
@@ -139,8 +118,9 @@ void TMainForm::btnDebugUnlockClick() {
 }
 
 void TMainForm::ShowBox(bool error, const QString& text) {
-    env_.Boxes->Show(this, error ? MessageBoxes::Kind::Error : MessageBoxes::Kind::Information,
-                     text);
+    if (env_.Boxes)
+        env_.Boxes->Show(this, error ? MessageBoxes::Kind::Error : MessageBoxes::Kind::Information,
+                         text);
 }
 
 void TMainForm::ShowServiceTabs(bool all) {
@@ -181,6 +161,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    CloseRecordingOnExit();
+    // The engine closes a running recording when it ends; closing the window
+    // never waits for it or fails because of it.
     event->accept();
 }

@@ -1,17 +1,18 @@
 #pragma once
-// Velor_SPI_Main: TMainForm, the program's one window. Its handlers are defined
-// next to the subsystem they belong to (src/interface, src/encoder, src/monitor);
-// this header only declares them.
+// Velor_SPI_Main: TMainForm, the program's one window. It shows what the engine
+// reports and passes the user's requests to it; it never touches the port,
+// never waits, and keeps no program-wide records. One file per concern:
+// Velor_SPI_Main.cpp (start-up, caption, log, key chords, close),
+// main_form_layout.cpp, main_form_requests.cpp, main_form_reports.cpp,
+// main_form_charts.cpp and main_form_chart_export.cpp.
 
 #include "app/main_form_environment.h"
-#include "encoder/Enkoderji_splosno.h"
-#include "monitor/reading_cycle.h"
-#include "monitor/recording_file.h"
-#include "serial/serial_port.h"
+#include "engine/engine_reports.h"
+#include "engine/engine_requests.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,7 @@ class QCPGraph;
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
+    /// Starts asking env.Channel's engine and showing its reports.
     explicit TMainForm(MainFormEnvironment env, QWidget* parent = nullptr);
     ~TMainForm() override;
 
@@ -160,63 +162,42 @@ public:
     QWidget* tabDebug{};
     QPushButton* btnDebugUnlock{};
 
-    // ---- timers: each tick disables its own and enables exactly one
-    QTimer* tmrSearchInterface{};
-    QTimer* tmrSearchEncoder{};
-    QTimer* tmrReadEncoder{};
-
-    // ---- state owned by the window
-    std::unique_ptr<Serial_driver::SerialPort> K730_H; ///< null: no port open
-    std::vector<std::string> COMPorts;                 ///< candidates of the current tick
-    std::string K730identifikacija;
-    std::int32_t K730RevizijaFW = 0;
-    std::string K730verzija;
-    std::string K730Serijska;
-    std::uint8_t LastCmd = 0;
-    std::uint16_t CycleCounterStatus = 0;
-    std::uint16_t CycleCounterPower = 0;
-    std::uint32_t ChartTime = 0;
-    std::uint32_t ShraniStartTick = 0;
-    std::uint8_t Encoder_Status_delay = 0;
-
     /// The taskbar text; kept equal to the caption.
     [[nodiscard]] QString ApplicationTitle() const;
 
-    // ---- operations of the shell
+    // ---- the shell
     void UpdateCaption();
-    void AddLog(const QString& line);        ///< one line at the end, then one page down
-    void AppendLogLine(const QString& line); ///< one line at the end, no scrolling
-    void ScrollLog();                        ///< one page down
+    void AddLog(const QString& line); ///< one line at the end, then one page down
+    void ScrollLog();                 ///< one page down
     void Button1Click();
     void btnDebugUnlockClick();
+    /// Renders every report waiting now (the window drains them at most once a frame).
+    void DrainReports();
+    /// Longest the log pane grows: the oldest lines go first.
+    static constexpr int MaxLogLines = 10000;
+    /// Reports are drawn at most this often.
+    static constexpr int FrameMs = 16;
 
-    // ---- interface box
-    void tmrSearchInterfaceTimer();
+    // ---- requests (main_form_requests.cpp)
     void rbPwr5vClick();
     void rbPwrOffClick();
     void cmbFreqSPIChange();
-    void UpdateSupplyStatus();
-
-    // ---- encoder
-    void EncoderTransfer(unsigned char& c);
-    bool SendEncoderCommands(const std::string& commands);
-
-    // ---- monitoring
-    void tmrSearchEncoderTimer();
     void cbbMagnetSizeChange();
-    void tmrReadEncoderTimer();
     void seEncoderReadIntervalChange();
+    void btnFactoryResetClick();
+    void btnSaveParamsClick();
+    void btnStartSelfCalClick();
+    void btnSetZeroOffsetClick();
+    void btnSetMultiturnClick();
+    void btnTarvinSetZeroClick();
+    void cbShranjujMeritvePosClick(); ///< ticked: start a recording; unticked: stop it
 
-    // ---- charts and their export (src/monitor/chart_*.cpp)
+    // ---- charts and their export (main_form_charts.cpp, main_form_chart_export.cpp)
     ColorPointSeries* SeriesPosST{}; ///< singleturn angle, right axis, status colour per point
     QCPGraph* SeriesPosMT{};         ///< turn count, left axis, multiturn encoders only
     ColorPointSeries* serSignal{};   ///< air gap over the angle, kept in angle order
+    std::uint32_t ChartTime = 0;     ///< X of the next position sample
     static constexpr int PositionChartPoints = 250;
-    void SetUpCharts();
-    void WireChartEvents();
-    /// Reading-tick steps; each runs only while its check box is ticked.
-    void PositionPlotStep(const QColor& statusColor);
-    void AirGapPlotStep(const QColor& statusColor);
     void btnChartPosClearClick();
     void btnChartGapClearClick();
     void cbPosPlotClick();
@@ -224,18 +205,9 @@ public:
     void btnChartPosSaveClick();
     void btnACopyClipboardClick();
 
-    // ---- position recording (src/monitor/recording_*.cpp)
-    void cbShranjujMeritvePosClick();    ///< ticked: start a recording; unticked: stop it
-    void RecordPositionStep();           ///< one row, from a good reading tick
-    Monitor::RecordingWriter ShraniFajl; ///< open exactly while a recording runs
-
-    // ---- encoder configuration commands (src/encoder/config_handlers.cpp)
-    void btnFactoryResetClick();
-    void btnSaveParamsClick();
-    void btnStartSelfCalClick();
-    void btnSetZeroOffsetClick();
-    void btnSetMultiturnClick();
-    void btnTarvinSetZeroClick();
+signals:
+    /// After each report is shown (for tools that watch the program run).
+    void reportRendered(const Engine::Report& report);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -253,29 +225,65 @@ private:
     void WireEvents();
     void FormCreate();
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
-    [[nodiscard]] Monitor::Page CurrentSchedulePage() const;
-    void ShowAuxiliary(unsigned char command, const QColor& statusColor);
     void ShowBox(bool error, const QString& text);
     void ShowServiceTabs(bool all);
 
-    // ---- private state of charts, recording and configuration commands
-    QString chartFileName_; ///< the save dialog's name from the last save
-    void WireRecordingEvents();
-    void StartRecording();
-    void StopRecording();
-    void AbandonRecording(const QString& failedAction, const Monitor::FileStatus& status);
-    void CloseRecordingOnExit();
-    QString recordingPath_; ///< as shown in mmShranjujIme
-    void WireConfigEvents();
+    // Requests.
+    void WireRequests();
+    void SendSettings();
+    void Ask(Engine::Request request);
+    [[nodiscard]] Monitor::Page CurrentPage() const;
+    [[nodiscard]] std::vector<QPushButton*> CommandButtons() const;
+    void UpdateCommandButtons();
+
+    // Reports.
+    void ReportsWaiting();
+    void Render(const Engine::LogLine& r);
+    void Render(const Engine::Banner& r);
+    void Render(const Engine::InterfaceInfo& r);
+    void Render(const Engine::CaptionFields& r);
+    void Render(const Engine::ClockSelected& r);
+    void Render(const Engine::SearchPassEnded& r);
+    void Render(const Engine::EncoderLabels& r);
+    void Render(const Engine::MagnetSizeChosen& r);
+    void Render(const Engine::ExtendedCommandSet& r);
+    void Render(const Engine::Transfer& r);
+    void Render(const Engine::Reading& r);
+    void Render(const Engine::Lost& r);
+    void Render(const Engine::EncoderConnection& r);
+    void Render(const Engine::SupplyStatus& r);
+    void Render(const Engine::Message& r);
+    void Render(const Engine::SetZeroOutcome& r);
+    void Render(const Engine::RecordingPath& r);
+    void Render(const Engine::RecordingRow& r);
+    void Render(const Engine::RecordingEnded& r);
+
+    // Charts.
+    void SetUpCharts();
+    void WireChartEvents();
+    /// Steps of a reading; each adds a point only while its check box is ticked.
+    void PositionPlotStep(const Engine::Reading& reading, const QColor& statusColor);
+    void AirGapPlotStep(const Engine::Reading& reading, const QColor& statusColor);
+    void SaveChartAs(const QString& chosen);
 
     MainFormEnvironment env_;
     QString versionText_;
-    bool permissionReported_ = false;
+    Engine::CaptionFields caption_;
+    bool waitCursor_ = false;
+    bool encoderConnected_ = false;
+    bool setZeroRunning_ = false;
+    std::vector<QString> commandHints_; ///< the command buttons' own tooltips
+    QTimer* drainTimer_{};
+    QElapsedTimer sinceDrain_;
+    QString chartFileName_; ///< the save dialog's name from the last save
+    // The encoder as last reported, for the clipboard text.
+    std::string partNumber_;
+    std::string serialNumber_;
+    std::string firmwareVersion_;
 };
 
 /// A number in "fixed (P, D)" with the locale's decimal separator.
 [[nodiscard]] QString LocaleFixed(double value, int precision, int decimals);
 
-/// Enables or disables a timer the way the window's timers work: enabling an
-/// enabled timer changes nothing; enabling a stopped one starts a full interval.
-void SetTimerEnabled(QTimer* timer, bool enabled);
+/// The window's colour for an engine colour.
+[[nodiscard]] QColor ToQColor(Engine::Colour colour);

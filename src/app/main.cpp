@@ -1,4 +1,5 @@
-// Program entry: the application object, its title, the one window, the loop.
+// Program entry: the application object, the engine on its own thread, the
+// one window, the loop.
 #include "app/Velor_SPI_Main.h"
 
 #include <QApplication>
@@ -10,7 +11,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QGuiApplication::setApplicationDisplayName(
         QStringLiteral("Tessoran for Velor SPI encoders with K730-6W"));
-    TMainForm form(MainFormEnvironment::System());
+    MainFormEnvironment env = MainFormEnvironment::System();
+    // Declared after the window, the engine ends first: its thread is joined
+    // and the recording closed before the window goes.
+    TMainForm form(env);
+    Engine::EngineThread engine(Engine::Environment::System(), env.Channel);
     form.show();
     return app.exec();
 }

@@ -1,33 +1,33 @@
 #pragma once
-// What the window takes from outside: where ports come from, how they open,
-// how it shows message boxes and how it waits. Tests replace every piece.
+// What the window takes from outside: the channel to its engine, how it shows
+// message boxes and asks for file names, and where recordings go. Tests
+// replace every piece.
 
 #include "app/message_boxes.h"
-#include "serial/serial_port.h"
+#include "engine/engine_thread.h"
 
-#include <cstdint>
+#include <QString>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
+
+class QWidget;
 
 struct MainFormEnvironment {
-    /// Candidate ports of the interface search, in probing order.
-    std::function<std::vector<std::string>()> ListPorts;
-    std::shared_ptr<Serial_driver::PortOpener> Opener;
+    /// Requests to the engine, reports from it. The program's engine runs on
+    /// its own thread at the other end.
+    std::shared_ptr<Engine::EngineChannel> Channel;
     std::shared_ptr<MessageBoxes> Boxes;
-    /// Blocks the window's thread (no message processing), like the waits
-    /// between configuration bytes.
-    std::function<void(int ms)> SleepMs;
-    /// Millisecond tick count for recordings (wraps like a 32-bit counter).
-    std::function<std::uint32_t()> TickMs;
-    /// Asks where to save a chart image, with `suggested` filled in; empty
-    /// when the user cancels.
-    std::function<QString(QWidget* parent, const QString& suggested)> AskSaveFileName;
+    /// Asks where to save a chart image, with `suggested` filled in, and
+    /// calls `chosen` with the answer (empty when the user cancels). Must not
+    /// hold up the window while it asks.
+    std::function<void(QWidget* parent, const QString& suggested,
+                       std::function<void(const QString&)> chosen)>
+        AskSaveFileName;
     /// Folder that position recordings are written to; unset: the default below.
     std::function<QString()> RecordingFolder;
 
-    /// The real system: USB CDC-ACM ports plus TESSORAN_PORTS, Qt message boxes.
+    /// The real system: Qt message boxes and file dialog, a channel without
+    /// an engine yet (the caller starts one on it).
     static MainFormEnvironment System();
 };
 

@@ -1,6 +1,6 @@
 #pragma once
-// The one seam through which the window shows modal message boxes, so a test
-// can see which box was shown with which text instead of blocking on it.
+// The one seam through which the window shows message boxes, so a test can see
+// which box was shown with which text.
 
 #include <QString>
 
@@ -10,8 +10,8 @@ class MessageBoxes {
 public:
     enum class Kind { Information, Error };
     virtual ~MessageBoxes() = default;
-    /// Shows a modal box with one OK button; returns when the user closed it.
-    /// Like any modal box it runs a message loop, so timer ticks may run inside.
+    /// Shows a box with one OK button and returns at once: the window goes on
+    /// showing the readings while it is open.
     virtual void Show(QWidget* parent, Kind kind, const QString& text) = 0;
 };
 

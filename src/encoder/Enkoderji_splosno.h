@@ -1,7 +1,7 @@
 #pragma once
 // Enkoderji_splosno: what the program knows about the attached encoder. Plain
-// data; one program-wide instance of each record. Core functions take the
-// records by reference so tests can use their own.
+// data; the engine owns one of each, and core functions take them by
+// reference.
 
 #include <cstdint>
 #include <string>
@@ -57,10 +57,3 @@ struct EncoderRecords {
     TEncoderPosition& Position;
     TEncoderAuxData& Aux;
 };
-
-extern TEncoderSignature EncoderSignature;
-extern TEncoderPosition EncoderPosition;
-extern TEncoderAuxData EncoderAuxData;
-
-/// The program-wide records.
-[[nodiscard]] EncoderRecords GlobalEncoderRecords();

@@ -57,15 +57,15 @@ void MonitorEngine::SendConfig(const Engine::SendConfig& request) {
 void MonitorEngine::SetZeroHere() {
     using State = SetZeroOutcome::State;
     if (!connected_) {
-        Emit(SetZeroOutcome{State::NotSet, "Zero position not set: no encoder is connected.", {},
-                            {}});
+        Emit(SetZeroOutcome{
+            State::NotSet, "Zero position not set: no encoder is connected.", {}, {}});
         return;
     }
     Emit(SetZeroOutcome{State::InProgress, "...Function in progress...", {}, {}});
     if (EncoderPosition.ErrBit) {
         ShowError("Unable to set zero position. Error bit is set.");
-        Emit(SetZeroOutcome{State::Refused, "Zero position not set: the error bit is set.", {},
-                            {}});
+        Emit(
+            SetZeroOutcome{State::Refused, "Zero position not set: the error bit is set.", {}, {}});
         return;
     }
     const bool multiturn = EncoderSignature.Multiturn;
@@ -99,9 +99,8 @@ void MonitorEngine::SetZeroHere() {
     // Once more after the save, so the counter starts from 0 at the new zero.
     if (multiturn && !SendEncoderCommands(presetZero))
         return notSet(lostCommand, zero);
-    Emit(SetZeroOutcome{State::Done,
-                        "Encoder pos: " + std::to_string(zero) + " set as a zero position.", zero,
-                        0});
+    Emit(SetZeroOutcome{
+        State::Done, "Encoder pos: " + std::to_string(zero) + " set as a zero position.", zero, 0});
 }
 
 } // namespace Engine

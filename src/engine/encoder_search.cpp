@@ -10,8 +10,7 @@ namespace Engine {
 void MonitorEngine::SearchEncoderTick() {
     using namespace Velor_konstante;
     Disable();
-    SetBanner(bannerEmpty_ ? "Searching for encoder..." : "", Colour::Green,
-              Colour::ButtonFace);
+    SetBanner(bannerEmpty_ ? "Searching for encoder..." : "", Colour::Green, Colour::ButtonFace);
     UpdateSupplyStatus();
 
     Encoder_Status_delay = 0;

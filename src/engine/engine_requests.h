@@ -42,7 +42,13 @@ struct SetMagnetSize {
     std::string Text;
 };
 
-enum class ConfigCommand { FactoryReset, SaveToNvram, SelfCalibration, ZeroOffset, MultiturnPreset };
+enum class ConfigCommand {
+    FactoryReset,
+    SaveToNvram,
+    SelfCalibration,
+    ZeroOffset,
+    MultiturnPreset
+};
 
 /// One configuration command; Value is used by ZeroOffset and MultiturnPreset.
 struct SendConfig {
@@ -66,8 +72,8 @@ struct SetRecordingDuration {
 
 struct StopRecording {};
 
-using Request = std::variant<ShowPage, SetReadInterval, LogCommunication, SetSupply, SetSpiClock,
-                             SetMagnetSize, SendConfig, SetZeroHere, StartRecording,
-                             SetRecordingDuration, StopRecording>;
+using Request =
+    std::variant<ShowPage, SetReadInterval, LogCommunication, SetSupply, SetSpiClock, SetMagnetSize,
+                 SendConfig, SetZeroHere, StartRecording, SetRecordingDuration, StopRecording>;
 
 } // namespace Engine

@@ -29,8 +29,9 @@ MonitorEngine::Tick MonitorEngine::ReadTick() {
         Enable(Cycle::SearchEncoder);
         return Tick::Lost;
     }
-    ReportReading(c);
+    // The row first: a reading the window shows is already on disk.
     RecordingStep();
+    ReportReading(c);
     Enable(Cycle::Read);
     if (Monitor::SupplyStatusDue(CycleCounterPower))
         UpdateSupplyStatus();

@@ -48,10 +48,9 @@ void MonitorEngine::RecordingStep() {
         return;
     const std::uint32_t elapsed = Monitor::ElapsedMs(ShraniStartTick, Tick32(Now()));
     Emit(RecordingRow{elapsed});
-    const Monitor::FileStatus written =
-        ShraniFajl.WriteRow({elapsed, lastRawHex_, EncoderPosition.MT_value,
-                             EncoderPosition.ST_value, EncoderPosition.ErrBit,
-                             EncoderPosition.WarnBit});
+    const Monitor::FileStatus written = ShraniFajl.WriteRow(
+        {elapsed, lastRawHex_, EncoderPosition.MT_value, EncoderPosition.ST_value,
+         EncoderPosition.ErrBit, EncoderPosition.WarnBit});
     if (!written.Ok) {
         AbandonRecording("write to", written);
         return;

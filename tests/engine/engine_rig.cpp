@@ -15,12 +15,16 @@ private:
     std::shared_ptr<K730Sim::ManualClock> clock_;
 };
 
-// Passes everything to the port it wraps, and notes every write.
+// Passes everything to the port it wraps, and notes every write, every
+// restore of the saved settings and the close.
 class WatchedPort final : public Serial_driver::SerialPort {
 public:
     WatchedPort(std::unique_ptr<Serial_driver::SerialPort> port,
-                std::function<void(std::string_view)> note)
-        : port_(std::move(port)), note_(std::move(note)) {}
+                std::function<void(std::string_view)> note, std::function<void(const char*)> event)
+        : port_(std::move(port)), note_(std::move(note)), event_(std::move(event)) {}
+    ~WatchedPort() override { event_("close"); }
+    WatchedPort(const WatchedPort&) = delete;
+    WatchedPort& operator=(const WatchedPort&) = delete;
     int Write(std::string_view bytes) override {
         note_(bytes);
         return port_->Write(bytes);
@@ -33,11 +37,15 @@ public:
     std::int64_t NowMs() override { return port_->NowMs(); }
     bool SaveSettings() override { return port_->SaveSettings(); }
     bool ApplySettings() override { return port_->ApplySettings(); }
-    bool RestoreSettings() override { return port_->RestoreSettings(); }
+    bool RestoreSettings() override {
+        event_("restore");
+        return port_->RestoreSettings();
+    }
 
 private:
     std::unique_ptr<Serial_driver::SerialPort> port_;
     std::function<void(std::string_view)> note_;
+    std::function<void(const char*)> event_;
 };
 
 class RigOpener final : public Serial_driver::PortOpener {
@@ -60,12 +68,17 @@ public:
         }
         if (!port)
             return nullptr;
-        return std::make_unique<WatchedPort>(std::move(port), [this, name](std::string_view b) {
-            Written w{now_(), name, std::string(b)};
-            if (rig_.onWrite)
-                rig_.onWrite(w);
-            rig_.writes.push_back(std::move(w));
-        });
+        if (rig_.wrapPort)
+            port = rig_.wrapPort(name, std::move(port));
+        return std::make_unique<WatchedPort>(
+            std::move(port),
+            [this, name](std::string_view b) {
+                Written w{now_(), name, std::string(b)};
+                if (rig_.onWrite)
+                    rig_.onWrite(w);
+                rig_.writes.push_back(std::move(w));
+            },
+            [this, name](const char* event) { rig_.portEvents.push_back(name + " " + event); });
     }
 
 private:
@@ -95,7 +108,11 @@ Engine::MonitorEngine& EngineRig::Start() {
     env.Opener = std::make_shared<RigOpener>(*this, [this] { return NowMs(); });
     env.Clock = std::make_shared<ManualEngineClock>(clock);
     env.LocalNow = [this] { return localNow; };
-    env.Sink = [this](Engine::Report r) { reports.push_back(std::move(r)); };
+    env.Sink = [this](Engine::Report r) {
+        reports.push_back(std::move(r));
+        if (onReport)
+            onReport(reports.back());
+    };
     engine = std::make_unique<Engine::MonitorEngine>(std::move(env));
     return *engine;
 }

@@ -74,9 +74,17 @@ public:
     Monitor::LocalDateTime localNow{2024, 1, 31, 14, 25, 30};
     /// Called at every write, before the port takes it.
     std::function<void(const Written&)> onWrite;
+    /// Called with every report as it is made (after it is kept in `reports`).
+    std::function<void(const Engine::Report&)> onReport;
+    /// Wraps every port the engine opens (after the scripted and denied ones).
+    std::function<std::unique_ptr<Serial_driver::SerialPort>(
+        const std::string& name, std::unique_ptr<Serial_driver::SerialPort>)>
+        wrapPort;
 
     std::vector<Engine::Report> reports;
     std::vector<Written> writes;
+    /// "<port> restore" and "<port> close", in order.
+    std::vector<std::string> portEvents;
     std::unique_ptr<Engine::MonitorEngine> engine;
 
 private:

@@ -9,7 +9,25 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+/// A box that answers everything the handshake sends as it should.
+inline std::map<std::string, std::string> ScriptedBox() {
+    return {{"v", "K730-6W  V2.03 USB-SPI\r"},
+            {"o", "17\r"},
+            {"r", "SN0042\r"},
+            {"Cp", "OK\r"},
+            {"G0:1", "OK\r"},
+            {"D055", "OK\r"},
+            {"M5", "OK\r"},
+            {"M8", "OK\r"},
+            {"m", "12 MHz\r"},
+            {"V5", "V5 OK\r"},
+            {"n", "ON\r"},
+            {"f", "OFF\r"},
+            {"e", "5 V ON 42 mA\r"}};
+}
 
 class ScriptedPort final : public Serial_driver::SerialPort {
 public:
@@ -20,10 +38,19 @@ public:
         : replies_(std::move(replies)), clock_(std::move(clock)),
           log_(std::make_shared<std::vector<std::string>>()) {}
 
+    /// In a reply, what follows this mark comes only at the next wait, as a
+    /// line that arrives in two pieces.
+    static constexpr std::string_view Pause = "<pause>";
+
     int Write(std::string_view bytes) override {
         log_->emplace_back(bytes);
-        if (auto it = replies_.find(std::string(bytes)); it != replies_.end())
-            queued_ += it->second;
+        if (auto it = replies_.find(std::string(bytes)); it != replies_.end()) {
+            const std::string& reply = it->second;
+            const std::size_t pause = reply.find(Pause);
+            queued_ += reply.substr(0, pause);
+            if (pause != std::string::npos)
+                later_ += reply.substr(pause + Pause.size());
+        }
         return 0;
     }
     int BytesWaiting() override { return static_cast<int>(queued_.size()); }
@@ -34,6 +61,11 @@ public:
         return static_cast<int>(n);
     }
     Serial_driver::WaitResult WaitReadable(int timeoutMs) override {
+        if (!later_.empty()) {
+            clock_->AdvanceMs(1);
+            queued_ += std::exchange(later_, {});
+            return Serial_driver::WaitResult::Readable;
+        }
         clock_->AdvanceMs(timeoutMs);
         return Serial_driver::WaitResult::TimedOut;
     }
@@ -48,6 +80,7 @@ public:
 private:
     std::map<std::string, std::string> replies_;
     std::string queued_;
+    std::string later_;
     std::shared_ptr<K730Sim::ManualClock> clock_;
     std::shared_ptr<std::vector<std::string>> log_;
 };

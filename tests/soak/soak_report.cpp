@@ -42,7 +42,6 @@ bool SoakRun::Report() {
     std::map<std::string, std::uint64_t> statsAtEnd;
     if (options_.AttachLink.isEmpty())
         statsAtEnd = sim_.Stats();
-    ScanLog();
 
     std::printf("== soak: seed %llu, %.1f min planned, %.1f min wall, %s encoder ==\n",
                 static_cast<unsigned long long>(options_.Seed), options_.Minutes,

@@ -1,7 +1,8 @@
 #include "soak_run.h"
 
+#include "app/chart_color_series.h"
 #include "app/widgets/spin_edit.h"
-#include "monitor/chart_color_series.h"
+#include "encoder/Velor_konstante.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -24,6 +25,8 @@ constexpr qint64 FlagGraceMs = 300;
 // recording, taken a moment apart.
 constexpr qint64 RowTimeSlackMs = 250;
 constexpr qint64 ReplyTimeoutMs = 400;
+// How long a row may be on disk before the window shows its reading.
+constexpr qint64 UnshownRowMs = 2000;
 constexpr int CheckEveryMs = 2000;
 constexpr int SampleEveryChecks = 5;
 constexpr int StartBoundMs = 20000;
@@ -98,6 +101,7 @@ SoakRun::SoakRun(SoakOptions options)
 }
 
 SoakRun::~SoakRun() {
+    engine_.reset();
     form_.reset();
     sim_.Stop();
 }
@@ -133,31 +137,17 @@ bool SoakRun::Start(QString& error) {
     env.Boxes = boxes_;
     const QString folder = folder_;
     env.RecordingFolder = [folder] { return folder; };
+    channel_ = env.Channel;
     form_ = std::make_unique<TMainForm>(std::move(env));
     form_->show();
-    // Connected after the window's own handlers: these see each tick's outcome.
-    connect(form_->tmrReadEncoder, &QTimer::timeout, this, &SoakRun::AfterReadTick);
-    connect(form_->tmrSearchEncoder, &QTimer::timeout, this, &SoakRun::AfterEncoderSearch);
-    connect(form_->tmrSearchInterface, &QTimer::timeout, this, &SoakRun::AfterInterfaceSearch);
+    connect(form_.get(), &TMainForm::reportRendered, this, &SoakRun::OnReport);
+    engine_ = std::make_unique<Engine::EngineThread>(Engine::Environment::System(), channel_);
 
     heartbeat_.start(100);
     lastBeatMs_ = Now();
     check_.start(CheckEveryMs);
     phaseTimer_.start(StartBoundMs);
     return true;
-}
-
-unsigned char SoakRun::CommandOfLastTick() const {
-    // The page cannot change inside a tick, and LastCmd is where the tick left it.
-    QWidget* page = form_->Pages->currentWidget();
-    const int last = form_->LastCmd;
-    if (page == form_->tabEncIdent)
-        return 'v';
-    if (page == form_->tabEncStatus && last >= 1 && last <= 4)
-        return "dtsT"[last - 1];
-    if (page == form_->tabInstCal && last >= 1 && last <= 2)
-        return "ia"[last - 1];
-    return 0;
 }
 
 QString SoakRun::Situation() const {
@@ -174,22 +164,66 @@ QString SoakRun::Situation() const {
     return text;
 }
 
-void SoakRun::AfterReadTick() {
-    ScanLog();
-    const bool good = EncoderPosition.ErrComm == 0 && !EncoderPosition.ErrCRC;
+void SoakRun::OnReport(const Engine::Report& report) {
+    if (const auto* reading = std::get_if<Engine::Reading>(&report)) {
+        AfterReading(*reading);
+    } else if (const auto* lost = std::get_if<Engine::Lost>(&report)) {
+        if (!recording_)
+            return;
+        (lost->Interface ? logInterfaceLost_ : logEncoderLost_) += 1;
+        if (phase_ == Phase::Hold || phase_ == Phase::Recover)
+            (lost->Interface ? interfaceLossesNow_ : encoderLossesNow_) += 1;
+    } else if (const auto* labels = std::get_if<Engine::EncoderLabels>(&report)) {
+        // Every encoder search tick starts by resetting the labels; one that
+        // found the encoder fills them in.
+        if (labels->Additional.empty()) {
+            if (recording_ && searchTickOpen_)
+                ++encoderMisses_;
+            searchTickOpen_ = true;
+        } else {
+            lastSearchMultiturn_ = labels->Additional == "Multiturn: True";
+        }
+    } else if (const auto* connection = std::get_if<Engine::EncoderConnection>(&report)) {
+        if (!connection->Connected)
+            return;
+        searchTickOpen_ = false;
+        if (!recording_)
+            return;
+        ++encoderFound_;
+        wrongKindEpisode_ = lastSearchMultiturn_ != options_.Multiturn;
+        wrongKindRowsNow_ = 0;
+        if (wrongKindEpisode_) {
+            ++wrongKindFound_;
+            wrongKindSinceCheck_ = true;
+        }
+    } else if (const auto* info = std::get_if<Engine::InterfaceInfo>(&report)) {
+        // An interface search tick starts by emptying the group; the
+        // handshake fills it.
+        if (info->Port.empty())
+            searchTickOpen_ = false;
+        else if (recording_)
+            ++interfaceFound_;
+    } else if (const auto* path = std::get_if<Engine::RecordingPath>(&report)) {
+        FollowRecording(path->Path);
+    } else if (const auto* ended = std::get_if<Engine::RecordingEnded>(&report)) {
+        if (ended->Failed && phase_ != Phase::Done)
+            Fail("the recording failed");
+    }
+}
+
+void SoakRun::AfterReading(const Engine::Reading& reading) {
     if (!recording_) {
-        if (good && phase_ == Phase::Starting)
+        if (phase_ == Phase::Starting && csvPath_.empty() &&
+            !form_->cbShranjujMeritvePos->isChecked())
             StartRecording();
         return;
     }
-    if (!good)
-        return;
     if (!form_->cbShranjujMeritvePos->isChecked()) {
         Fail("the recording stopped by itself");
         recording_ = false;
         return;
     }
-    if (EncoderSignature.Multiturn != options_.Multiturn) {
+    if (reading.Multiturn != options_.Multiturn) {
         // Only right after a search misread the kind, and only until the
         // next position-only tick finds the replies failing their check.
         ++wrongKindRows_;
@@ -197,15 +231,15 @@ void SoakRun::AfterReadTick() {
             Fail("a reading taken with the wrong encoder kind");
     }
     ++goodTicks_;
-    const unsigned char command = CommandOfLastTick();
     Pending p;
-    p.Row = {form_->lblEncPosRawHex->text().toStdString(), EncoderPosition.MT_value,
-             EncoderPosition.ST_value, EncoderPosition.ErrBit, EncoderPosition.WarnBit};
+    p.Row = {reading.RawHex, reading.Position.MT_value, reading.Position.ST_value,
+             reading.Position.ErrBit, reading.Position.WarnBit};
     p.TickMs = Now();
-    p.FailedAux = (command == 'a' || command == 'i') && !Soak::RxCheckByteOk(p.Row.RawHex);
+    // A failed signal-level or calibration reply is shown as nothing.
+    p.FailedAux = reading.Command == Velor_konstante::Cmd::Skipped;
     if (p.FailedAux)
         ++failedAuxTicks_;
-    if (command == 0)
+    if (reading.Command == Velor_konstante::Cmd::Position)
         ++goodNulTicks_;
     if (options_.ReportRows) {
         std::printf("row %llu %s %d %u %d %d\n", static_cast<unsigned long long>(goodTicks_),
@@ -245,25 +279,6 @@ void SoakRun::AfterReadTick() {
     }
 }
 
-void SoakRun::AfterEncoderSearch() {
-    if (recording_ && form_->tmrSearchEncoder->isActive())
-        ++encoderMisses_;
-    if (recording_ && form_->tmrReadEncoder->isActive()) {
-        ++encoderFound_;
-        wrongKindEpisode_ = EncoderSignature.Multiturn != options_.Multiturn;
-        wrongKindRowsNow_ = 0;
-        if (wrongKindEpisode_) {
-            ++wrongKindFound_;
-            wrongKindSinceCheck_ = true;
-        }
-    }
-}
-
-void SoakRun::AfterInterfaceSearch() {
-    if (recording_ && form_->tmrSearchEncoder->isActive())
-        ++interfaceFound_;
-}
-
 void SoakRun::Heartbeat() {
     const qint64 now = Now();
     const qint64 gap = now - lastBeatMs_ - heartbeat_.interval();
@@ -278,7 +293,6 @@ void SoakRun::Heartbeat() {
 
 void SoakRun::Check() {
     const int checks = ++checks_;
-    ScanLog();
     VerifyRowsOnDisk();
     if (checks % SampleEveryChecks == 0 && recording_)
         SampleMemory();
@@ -314,12 +328,12 @@ void SoakRun::StartRecording() {
     form_->seCasShranjevanja->setValue(0);
     recordingStartMs_ = Now();
     form_->cbShranjujMeritvePos->click();
-    if (!form_->cbShranjujMeritvePos->isChecked()) {
-        Fail("the recording did not start");
-        Finish();
+}
+
+void SoakRun::FollowRecording(const std::string& path) {
+    if (recording_ || phase_ != Phase::Starting)
         return;
-    }
-    csvPath_ = form_->mmShranjujIme->toPlainText().toStdString();
+    csvPath_ = path;
     follower_.emplace(csvPath_);
     recording_ = true;
     if (options_.ReportRows) {
@@ -340,7 +354,6 @@ void SoakRun::EnterCalm() {
 }
 
 void SoakRun::InjectFault() {
-    ScanLog();
     const auto& traits = Soak::TraitsOf(step_.Kind);
     if (!sim_.Command(std::string(traits.Inject))) {
         Fail("k730-sim does not take commands any more");
@@ -361,7 +374,6 @@ void SoakRun::InjectFault() {
 }
 
 void SoakRun::ClearFault() {
-    ScanLog();
     const auto& traits = Soak::TraitsOf(step_.Kind);
     (void)sim_.Command(std::string(traits.Clear));
     clearedMs_ = Now();
@@ -415,29 +427,6 @@ void SoakRun::SwitchPage() {
     pageTimer_.start(3000 + static_cast<int>(pageRng_() % 12000));
 }
 
-void SoakRun::ScanLog() {
-    QTextDocument* doc = form_->mmLog->document();
-    // An empty log's single block is filled in place by the first line.
-    if (doc->isEmpty())
-        return;
-    const int blocks = doc->blockCount();
-    if (blocks < scannedBlocks_)
-        scannedBlocks_ = 0; // cleared by the user
-    for (; scannedBlocks_ < blocks; ++scannedBlocks_) {
-        const QString line = doc->findBlockByNumber(scannedBlocks_).text();
-        const bool interfaceLost = line == QStringLiteral("Interface disconnected!");
-        const bool encoderLost = line == QStringLiteral("Encoder disconnected!");
-        if (!recording_)
-            continue;
-        logInterfaceLost_ += interfaceLost;
-        logEncoderLost_ += encoderLost;
-        if (phase_ == Phase::Hold || phase_ == Phase::Recover) {
-            interfaceLossesNow_ += interfaceLost;
-            encoderLossesNow_ += encoderLost;
-        }
-    }
-}
-
 void SoakRun::VerifyRowsOnDisk() {
     if (!follower_)
         return;
@@ -459,35 +448,41 @@ void SoakRun::VerifyRowsOnDisk() {
                 Fail("the recording's header is \"" + line + "\"");
             continue;
         }
+        unmatched_.emplace_back(Now(), std::move(line));
+    }
+    // The engine writes a row before it reports the reading: a row may be on
+    // disk a moment before its reading is shown.
+    while (!unmatched_.empty() && !pending_.empty()) {
+        const std::string line = std::move(unmatched_.front().second);
+        unmatched_.pop_front();
         ++rowsOnDisk_;
         std::string why;
         const std::optional<Soak::CsvRow> row = Soak::ParseCsvRow(line, why);
-        if (!row) {
-            Fail("row " + std::to_string(rowsOnDisk_) + ": " + why);
-            if (!pending_.empty())
-                pending_.pop_front();
-            continue;
-        }
-        if (pending_.empty()) {
-            Fail("row " + std::to_string(rowsOnDisk_) + " is on disk but no tick wrote it");
-            continue;
-        }
         const Pending p = std::move(pending_.front());
         pending_.pop_front();
+        if (!row) {
+            Fail("row " + std::to_string(rowsOnDisk_) + ": " + why);
+            continue;
+        }
         const std::string diff = Soak::CompareRow(*row, p.Row);
         if (!diff.empty())
             Fail("row " + std::to_string(rowsOnDisk_) + ": " + diff);
         if (row->TimeMs < lastRowTime_)
             Fail("row " + std::to_string(rowsOnDisk_) + ": time goes back");
         lastRowTime_ = row->TimeMs;
-        // The row is made before the tick ends; after it may come the supply
-        // status query, one more exchange.
-        const qint64 tickEnd = p.TickMs - recordingStartMs_;
-        const qint64 lag = tickEnd - static_cast<qint64>(row->TimeMs);
+        // The row is made before the reading is shown; after it may come the
+        // supply status query, one more exchange, and the window's frame.
+        const qint64 shown = p.TickMs - recordingStartMs_;
+        const qint64 lag = shown - static_cast<qint64>(row->TimeMs);
         if (lag < -RowTimeSlackMs || lag > ReplyTimeoutMs + RowTimeSlackMs)
             Fail("row " + std::to_string(rowsOnDisk_) + ": time " + std::to_string(row->TimeMs) +
-                 " ms, the tick ended at " + std::to_string(tickEnd) + " ms");
+                 " ms, its reading was shown at " + std::to_string(shown) + " ms");
         CheckFlags(p);
+    }
+    while (!unmatched_.empty() && Now() - unmatched_.front().first > UnshownRowMs) {
+        ++rowsOnDisk_;
+        Fail("row " + std::to_string(rowsOnDisk_) + " is on disk but no reading was shown");
+        unmatched_.pop_front();
     }
     // Every row is flushed as it is written: a tick that is over is on disk.
     if (!pending_.empty()) {
@@ -535,15 +530,16 @@ void SoakRun::Finish() {
     phase_ = Phase::Done;
     phaseTimer_.stop();
     pageTimer_.stop();
-    ScanLog();
-    VerifyRowsOnDisk();
     if (recording_)
         SampleMemory();
-    // The user unticks the box, then reading stops: the file is closed whole.
+    // The user unticks the box, then the program ends: the engine takes the
+    // request, closes the file whole and stops; what it reported until then
+    // is shown, and every row it wrote must be on disk.
     if (form_->cbShranjujMeritvePos->isChecked())
         form_->cbShranjujMeritvePos->click();
-    for (QTimer* t : {form_->tmrSearchInterface, form_->tmrSearchEncoder, form_->tmrReadEncoder})
-        t->stop();
+    engine_.reset();
+    form_->DrainReports();
+    VerifyRowsOnDisk();
     heartbeat_.stop();
     check_.stop();
     emit Finished();

@@ -1,10 +1,12 @@
 #pragma once
-// One bench shift of the real window against k730-sim: recording and both
+// One bench shift of the real program (its engine on its own thread, the
+// window drawing what it reports) against k730-sim: recording and both
 // charts on, pages switched now and then, a seeded series of faults, and the
 // checks a technician would make along the way (is it alive, is it reading
 // again, is the file growing) and afterwards (is every row there and right).
 
 #include "app/Velor_SPI_Main.h"
+#include "engine/engine_thread.h"
 #include "fault_schedule.h"
 #include "recording_audit.h"
 #include "sim_link.h"
@@ -78,9 +80,10 @@ private:
         int GapPoints;
     };
 
-    void AfterReadTick();
-    void AfterEncoderSearch();
-    void AfterInterfaceSearch();
+    /// Every report, as the window shows it: the run's view of the cycles.
+    void OnReport(const Engine::Report& report);
+    void AfterReading(const Engine::Reading& reading);
+    void FollowRecording(const std::string& path);
     void Heartbeat();
     void Check();
     void StartRecording();
@@ -90,13 +93,11 @@ private:
     void RecoveryOverdue();
     void Finish();
     void SwitchPage();
-    void ScanLog();
     void VerifyRowsOnDisk();
     void CheckFlags(const Pending& p);
     void SampleMemory();
     void Fail(const std::string& what);
     [[nodiscard]] qint64 Now() const { return clock_.elapsed(); }
-    [[nodiscard]] unsigned char CommandOfLastTick() const;
     [[nodiscard]] QString Situation() const;
 
     SoakOptions options_;
@@ -107,6 +108,8 @@ private:
     SimLink sim_;
     std::shared_ptr<CountingBoxes> boxes_;
     std::unique_ptr<TMainForm> form_;
+    std::shared_ptr<Engine::EngineChannel> channel_;
+    std::unique_ptr<Engine::EngineThread> engine_;
 
     QTimer heartbeat_;
     QTimer check_;
@@ -130,6 +133,9 @@ private:
     std::optional<Soak::LineFollower> follower_;
     bool headerSeen_ = false;
     std::deque<Pending> pending_;
+    /// Rows on disk whose reading the window has not shown yet, with the run
+    /// clock when they were read: the engine writes a row before it reports.
+    std::deque<std::pair<qint64, std::string>> unmatched_;
     std::uint64_t goodTicks_ = 0;
     std::uint64_t goodNulTicks_ = 0;
     std::uint64_t failedAuxTicks_ = 0;
@@ -141,6 +147,8 @@ private:
     int encoderFound_ = 0;
     int encoderMisses_ = 0; ///< search ticks that search again
     int wrongKindFound_ = 0;
+    bool lastSearchMultiturn_ = false;
+    bool searchTickOpen_ = false; ///< an encoder search tick has not found yet
     bool wrongKindEpisode_ = false;
     bool wrongKindSinceCheck_ = false;
     int wrongKindRowsNow_ = 0;
@@ -148,7 +156,6 @@ private:
     int interfaceFound_ = 0;
     int logInterfaceLost_ = 0;
     int logEncoderLost_ = 0;
-    int scannedBlocks_ = 0;
     std::vector<std::pair<qint64, qint64>> errorOn_; ///< run-clock spans, end -1 while on
     std::vector<std::pair<qint64, qint64>> warningOn_;
 

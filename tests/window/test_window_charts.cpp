@@ -1,8 +1,8 @@
-// The position and air-gap charts, "Save chart" and "Copy", against the
-// simulated box.
+// The position and air-gap charts, "Save chart" and "Copy", drawn from the
+// engine's readings of the simulated box.
+#include "app/chart_color_series.h"
 #include "app/window_colors.h"
 #include "encoder/crc.h"
-#include "monitor/chart_color_series.h"
 #include "serial/Serial_driver.h"
 #include "window_harness.h"
 
@@ -95,6 +95,12 @@ QList<double> Range(double from, double to) {
     return out;
 }
 
+/// The last reading the engine reported.
+Engine::Reading LastReading(const WindowHarness& h) {
+    const auto readings = h.rig.Reports<Engine::Reading>();
+    return readings.empty() ? Engine::Reading{} : readings.back();
+}
+
 /// Reads until a tick has sent "a" (the Installation page must be open).
 void ReadAirGap(WindowHarness& h) {
     for (int i = 0; i < 3; ++i) {
@@ -136,7 +142,7 @@ private slots:
         QCOMPARE(f.ChartTime, 0u);
         QCOMPARE(f.chartPosition->yAxis2->range(), QCPRange(-5, 365));
         QCOMPARE(f.ChartAirGap->xAxis->label(), QStringLiteral("Position (deg)"));
-        QCOMPARE(f.ChartAirGap->yAxis->label(), QStringLiteral("Air gap (µm)"));
+        QCOMPARE(f.ChartAirGap->yAxis->label(), QStringLiteral("Air gap (mm)"));
     }
 
     void positionChartKeepsTheLast250Samples() {
@@ -153,7 +159,8 @@ private slots:
             h.Read();
             const QCPGraphData last = *(f.SeriesPosST->Points().constEnd() - 1);
             QCOMPARE(last.key, double(i));
-            QCOMPARE(last.value, EncoderPosition.ST_value * EncoderPosition.Resolution_unit);
+            const TEncoderPosition pos = LastReading(h).Position;
+            QCOMPARE(last.value, pos.ST_value * pos.Resolution_unit);
         }
         QCOMPARE(f.ChartTime, 251u);
         QCOMPARE(f.SeriesPosST->Count(), 250);
@@ -223,7 +230,7 @@ private slots:
             // From turn -2 on, about six turns over the run.
             box->Encoder().SetShaftCount(-2 * 16384 + 100 + i * 400, box->NowUs());
             h.Read();
-            turns << EncoderPosition.MT_value;
+            turns << LastReading(h).Position.MT_value;
         }
         QCOMPARE(f.SeriesPosMT->dataCount(), 250);
         QCOMPARE(Keys(*f.SeriesPosMT->data()), Range(1, 250));
@@ -260,7 +267,7 @@ private slots:
             enc.Conditions().GapMm = s.gapMm;
             enc.Conditions().WarningBit = s.warning;
             ReadAirGap(h);
-            gaps << EncoderAuxData.AirGap;
+            gaps << LastReading(h).Aux.AirGap;
         }
         const ColorPointSeries& gap = *f.serSignal;
         QCOMPARE(Keys(gap.Points()), (QList<double>{0, 90, 90, 90, 180}));
@@ -301,19 +308,21 @@ private slots:
     void airGapWithoutValueAddsNoPoint() {
         WindowHarness h;
         h.AddBox();
+        h.rig.wrapPort = [](const std::string&, std::unique_ptr<Serial_driver::SerialPort> port) {
+            return std::make_unique<ZeroLevelPort>(std::move(port));
+        };
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
-        f.K730_H = std::make_unique<ZeroLevelPort>(std::move(f.K730_H));
         f.cbbMagnetSize->setEditText(QStringLiteral("22")); // ln(0): no gap
         f.cbbMagnetSizeChange();
         f.Pages->setCurrentWidget(f.tabInstCal);
         f.cbAirGap->setChecked(true);
         ReadAirGap(h);
         ReadAirGap(h);
-        QVERIFY(std::isnan(EncoderAuxData.AirGap));
+        QVERIFY(std::isnan(LastReading(h).Aux.AirGap));
         QCOMPARE(f.lblAirGap1->text(), QStringLiteral("Air gap: --- mm"));
         QCOMPARE(f.serSignal->Count(), 0);
-        QCOMPARE(h.EnabledTimers(), QStringLiteral("read"));
+        QCOMPARE(h.rig.engine->EnabledCycle(), Engine::Cycle::Read);
         f.cbbMagnetSize->setEditText(QStringLiteral("16")); // the polynomial has a value at 0
         f.cbbMagnetSizeChange();
         ReadAirGap(h);
@@ -455,7 +464,7 @@ private slots:
         h.boxes->shown.clear();
         f.btnChartPosSave->click(); // cancelled: nothing happens
         QCOMPARE(h.boxes->Texts(), QStringList{});
-        QCOMPARE(h.EnabledTimers(), QStringLiteral("read"));
+        QCOMPARE(h.rig.engine->EnabledCycle(), Engine::Cycle::Read);
         h.Read(2);
         QCOMPARE(f.SeriesPosST->Count(), 7);
     }

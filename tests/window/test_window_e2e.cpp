@@ -1,5 +1,6 @@
-// The real program's environment (port listing, tty opener, timers, event loop)
-// against a k730-sim process on a pseudo-terminal: found, read, unplugged, found again.
+// The real program (its engine on its own thread, the port listing, the tty
+// opener, the event loop) against a k730-sim process on a pseudo-terminal:
+// found, read, unplugged, found again.
 #include "window_harness.h"
 
 #include <QLabel>
@@ -28,13 +29,14 @@ private slots:
         MainFormEnvironment env = MainFormEnvironment::System();
         auto boxes = std::make_shared<RecordingBoxes>();
         env.Boxes = boxes;
-        TMainForm form(std::move(env));
+        TMainForm form(env);
+        Engine::EngineThread engine(Engine::Environment::System(), env.Channel);
         auto log = [&] { return form.mmLog->toPlainText(); };
 
         QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Encoder found.")), 15000);
         QVERIFY(log().contains(QStringLiteral("Interface found on ") + link));
         QTRY_VERIFY_WITH_TIMEOUT(form.lblPosUnit->text().endsWith(QStringLiteral(" °")), 5000);
-        QVERIFY(EncoderSignature.Multiturn);
+        QTRY_VERIFY(form.lblEncAdditional->text() == QStringLiteral("Multiturn: True"));
         QVERIFY(boxes->shown.empty());
 
         sim.write("unplug\n");

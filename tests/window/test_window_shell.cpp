@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -43,10 +42,8 @@ private slots:
         QCOMPARE(f.ApplicationTitle(), caption);
         QCOMPARE(VisibleTabs(f), SixTabs);
         QCOMPARE(f.Pages->currentWidget(), f.tabSysCfg);
-        QCOMPARE(h.EnabledTimers(), QStringLiteral("interface"));
-        QCOMPARE(f.tmrSearchInterface->interval(), 1000);
-        QCOMPARE(f.tmrSearchEncoder->interval(), 850);
-        QCOMPARE(f.tmrReadEncoder->interval(), 70);
+        QCOMPARE(h.rig.engine->EnabledCycle(), Engine::Cycle::SearchInterface);
+        QCOMPARE(h.rig.DueMs(), std::optional<std::int64_t>(1000));
         QVERIFY(QApplication::overrideCursor());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QVERIFY(f.lblPosUnit->text().isEmpty());
@@ -58,16 +55,21 @@ private slots:
         QVERIFY(!f.rbPwr33v->isEnabled());
         QVERIFY(f.grpSystemHidden->isHidden());
         QVERIFY(f.cbbMagnetSize->currentText().isEmpty());
-        QVERIFY(!f.K730_H);
+        // Nothing to command before an encoder is there: the buttons say why.
+        for (QPushButton* b : {f.btnFactoryReset, f.btnSaveParams, f.btnStartSelfCal,
+                               f.btnSetZeroOffset, f.btnSetMultiturn, f.btnTarvinSetZero}) {
+            QVERIFY(!b->isEnabled());
+            QVERIFY(b->toolTip().contains(QStringLiteral("encoder is connected")));
+        }
 
-        // The first search tick gives the arrow back, even with no port at all.
-        h.ports = std::vector<std::string>{};
-        h.SearchInterface();
+        // The first search pass gives the arrow back, even with no port at all.
+        h.rig.ports = std::vector<std::string>{};
+        h.Tick();
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(f.lblPosUnit->text(), QStringLiteral("Searching for interface..."));
-        h.SearchInterface();
+        h.Tick();
         QVERIFY(f.lblPosUnit->text().isEmpty()); // blinks, one state per tick
-        QCOMPARE(h.EnabledTimers(), QStringLiteral("interface"));
+        QCOMPARE(h.rig.engine->EnabledCycle(), Engine::Cycle::SearchInterface);
         QVERIFY(h.LogLines().isEmpty());
     }
 
@@ -147,11 +149,8 @@ private slots:
         se->setValue(-40000);
         QCOMPARE(se->value(), -32768);
 
-        f.seEncoderReadInterval->setValue(5);
-        QCOMPARE(f.tmrReadEncoder->interval(), 5);
         f.seEncoderReadInterval->setValue(20000);
-        QCOMPARE(f.tmrReadEncoder->interval(), 10000);
-        QVERIFY2(!f.tmrReadEncoder->isActive(), "a change never starts the reading");
+        QCOMPARE(f.seEncoderReadInterval->value(), 10000);
     }
 
     void closingWithAnOpenPortReleasesIt() {
@@ -160,8 +159,9 @@ private slots:
         h.Start();
         QVERIFY(h.Connect());
         h.form.reset();
+        h.rig.engine.reset(); // the engine owns the port
         Serial_driver::OpenError error{};
-        QVERIFY(h.sim->Open("/dev/ttyACM0", error) != nullptr);
+        QVERIFY(h.rig.sim->Open("/dev/ttyACM0", error) != nullptr);
     }
 };
 

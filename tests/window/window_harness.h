@@ -1,20 +1,15 @@
 #pragma once
-// The window against simulated boxes: a manual clock, recorded message boxes,
-// waits that move simulated time instead of sleeping, and helpers that drive
-// the timers' handlers one tick at a time.
+// The window against the engine stepped on a manual clock with simulated
+// boxes: the window's requests are handed to the engine and its reports drawn
+// by the window between ticks, on the test's one thread, so every test is
+// deterministic and none sleeps.
 
 #include "app/Velor_SPI_Main.h"
-#include "k730_box.h"
-#include "sim_clock.h"
-#include "sim_serial_port.h"
+#include "engine_rig.h"
 
 #include <QStringList>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
-#include <set>
-#include <string>
 #include <vector>
 
 class RecordingBoxes final : public MessageBoxes {
@@ -33,35 +28,28 @@ public:
     WindowHarness();
     ~WindowHarness();
 
-    /// A box with an encoder behind it, plugged in under `name`.
     std::shared_ptr<K730Sim::K730Box> AddBox(const std::string& name = "/dev/ttyACM0",
-                                             bool multiturn = false);
-    /// Creates the window (its start-up runs); the timers are not left to run.
+                                             bool multiturn = false) {
+        return rig.AddBox(name, multiturn);
+    }
+    /// Creates the engine and the window (its start-up runs).
     TMainForm& Start();
-
-    /// One tick of each cycle, as its timer would run it.
-    void SearchInterface() { form->tmrSearchInterfaceTimer(); }
-    void SearchEncoder() { form->tmrSearchEncoderTimer(); }
+    /// Hands the window's requests to the engine, then draws its reports.
+    void Pump();
+    /// Runs ticks (pumping around each) up to `ms` after the start.
+    void RunUntil(std::int64_t ms);
+    /// The next tick, pumped around.
+    void Tick();
+    /// Reading ticks, `ticks` of them (the encoder must be connected).
     void Read(int ticks = 1);
-    /// Interface and encoder search until reading; false if it did not get there.
+    /// Searches until the encoder is read; false if it did not come to that.
     bool Connect();
 
     [[nodiscard]] QStringList LogLines() const;
-    /// Which timer is enabled: "interface", "encoder", "read", "" or several joined.
-    [[nodiscard]] QString EnabledTimers() const;
 
-    std::shared_ptr<K730Sim::ManualClock> clock;
-    std::shared_ptr<K730Sim::SimPortOpener> sim;
+    EngineRig rig;
+    std::shared_ptr<Engine::EngineChannel> channel;
     std::shared_ptr<RecordingBoxes> boxes;
-    /// The port listing; unset: the plugged-in simulated boxes.
-    std::optional<std::vector<std::string>> ports;
-    /// Ports whose open fails for lack of permission.
-    std::set<std::string> denied;
-    /// Ports that open as a ScriptedPort with these replies instead of a box.
-    std::map<std::string, std::map<std::string, std::string>> scripted;
-    /// Commands written to the scripted ports, by port.
-    std::map<std::string, std::shared_ptr<std::vector<std::string>>> scriptedLog;
-    std::vector<int> sleeps;
     /// Answers of the save dialog, in turn; when none is left the user cancels.
     QStringList saveAnswers;
     /// The names the save dialog was opened with, in turn.

@@ -1,8 +1,8 @@
 // The position and air-gap charts: their series and axes, the reading tick's
 // plot steps and the buttons that clear them.
 #include "app/Velor_SPI_Main.h"
+#include "app/chart_color_series.h"
 #include "app/window_colors.h"
-#include "monitor/chart_color_series.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -75,7 +75,7 @@ void TMainForm::SetUpCharts() {
                                        PositionPointSize);
 
     ChartAirGap->xAxis->setLabel(QStringLiteral("Position (deg)"));
-    ChartAirGap->yAxis->setLabel(QStringLiteral("Air gap (µm)"));
+    ChartAirGap->yAxis->setLabel(QStringLiteral("Air gap (mm)"));
     serSignal = new ColorPointSeries(ChartAirGap->xAxis, ChartAirGap->yAxis, Qt::blue, LineWidth,
                                      AirGapPointSize);
 }
@@ -90,13 +90,14 @@ void TMainForm::WireChartEvents() {
     connect(cbAirGap, &QCheckBox::toggled, this, &TMainForm::cbAirGapClick);
 }
 
-void TMainForm::PositionPlotStep(const QColor& statusColor) {
+void TMainForm::PositionPlotStep(const Engine::Reading& reading, const QColor& statusColor) {
     if (!cbPosPlot->isChecked())
         return;
     const double x = ChartTime;
-    if (EncoderSignature.Multiturn)
-        SeriesPosMT->addData(x, EncoderPosition.MT_value);
-    SeriesPosST->Add(x, EncoderPosition.ST_value * EncoderPosition.Resolution_unit, statusColor);
+    const TEncoderPosition& pos = reading.Position;
+    if (reading.Multiturn)
+        SeriesPosMT->addData(x, pos.MT_value);
+    SeriesPosST->Add(x, pos.ST_value * pos.Resolution_unit, statusColor);
     ++ChartTime;
     if (SeriesPosMT->dataCount() > PositionChartPoints)
         RemoveFirst(SeriesPosMT);
@@ -111,12 +112,12 @@ void TMainForm::PositionPlotStep(const QColor& statusColor) {
     Redraw(chartPosition);
 }
 
-void TMainForm::AirGapPlotStep(const QColor& statusColor) {
+void TMainForm::AirGapPlotStep(const Engine::Reading& reading, const QColor& statusColor) {
     if (!cbAirGap->isChecked())
         return;
     // A gap without a value (NaN) is no point; the series refuses it.
-    serSignal->Add(EncoderPosition.ST_value * EncoderPosition.Resolution_unit,
-                   EncoderAuxData.AirGap, statusColor);
+    serSignal->Add(reading.Position.ST_value * reading.Position.Resolution_unit, reading.Aux.AirGap,
+                   statusColor);
     Redraw(ChartAirGap);
 }
 

@@ -1,4 +1,4 @@
-#include "util/clipboard.h"
+#include "app/clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "util/chart_png.h"
+#include "app/chart_png.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "monitor/chart_color_series.h"
+#include "app/chart_color_series.h"
 
 #include <QPainter>
 #include <QPixmap>

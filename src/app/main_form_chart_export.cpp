@@ -1,18 +1,23 @@
 // "Save chart" (the position chart as PNG) and "Copy" (air-gap statistics to
 // the clipboard).
 #include "app/Velor_SPI_Main.h"
-#include "monitor/chart_color_series.h"
+#include "app/chart_color_series.h"
+#include "app/chart_png.h"
+#include "app/clipboard.h"
 #include "monitor/gap_statistics.h"
-#include "util/chart_png.h"
-#include "util/clipboard.h"
 
 #include <QFileInfo>
 
 void TMainForm::btnChartPosSaveClick() {
     if (!env_.AskSaveFileName)
         return;
-    // The dialog opens on the last name without its folder.
-    const QString chosen = env_.AskSaveFileName(this, QFileInfo(chartFileName_).fileName());
+    // The dialog opens on the last name without its folder; it does not hold
+    // up the window, and the save follows the answer.
+    env_.AskSaveFileName(this, QFileInfo(chartFileName_).fileName(),
+                         [this](const QString& chosen) { SaveChartAs(chosen); });
+}
+
+void TMainForm::SaveChartAs(const QString& chosen) {
     if (chosen.isEmpty())
         return;
     chartFileName_ = chosen;
@@ -26,11 +31,9 @@ void TMainForm::btnChartPosSaveClick() {
 
 void TMainForm::btnACopyClipboardClick() {
     const QString crlf = QStringLiteral("\r\n");
-    QString text =
-        QStringLiteral("Part number: ") + QString::fromLatin1(EncoderSignature.PartNumber) + crlf +
-        QStringLiteral("Serial number: ") + QString::fromLatin1(EncoderSignature.SerialNumber) +
-        crlf + QStringLiteral("FW version: ") + QString::fromLatin1(EncoderSignature.FWverStr) +
-        crlf;
+    QString text = QStringLiteral("Part number: ") + QString::fromLatin1(partNumber_) + crlf +
+                   QStringLiteral("Serial number: ") + QString::fromLatin1(serialNumber_) + crlf +
+                   QStringLiteral("FW version: ") + QString::fromLatin1(firmwareVersion_) + crlf;
     Monitor::GapStatistics stats;
     const QCPGraphDataContainer& points = serSignal->Points();
     for (auto it = points.constBegin(); it != points.constEnd(); ++it)

@@ -1,0 +1,47 @@
+#include "app/chart_save_dialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+// Qt's own dialog accepts a name in a folder that does not exist; the native
+// ones refuse it themselves. Either way the user picks again instead of
+// learning about it from a failed save.
+class PngSaveDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty() && !QFileInfo(files.first()).absoluteDir().exists()) {
+            auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                        QStringLiteral("The folder does not exist:\n") +
+                                            QFileInfo(files.first()).absolutePath(),
+                                        QMessageBox::Ok, this);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->open();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+} // namespace
+
+void AskPngFileName(QWidget* parent, const QString& suggested,
+                    std::function<void(const QString&)> chosen) {
+    auto* dialog = new PngSaveDialog(parent, QStringLiteral("Save chart"), QString(),
+                                     QStringLiteral("PNG (*.png)"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setSizeGripEnabled(true);
+    if (!suggested.isEmpty())
+        dialog->selectFile(suggested);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, chosen](int result) {
+        const QStringList files = dialog->selectedFiles();
+        chosen(result == QDialog::Accepted && !files.isEmpty() ? files.first() : QString());
+    });
+    // Window-modal without a nested event loop: the readings go on meanwhile.
+    dialog->open();
+}

@@ -1,0 +1,197 @@
+// The window draws what the engine reports and asks what the user chose: the
+// reports are fed to it directly, the requests read off the channel.
+#include "app/widgets/lamp_panel.h"
+#include "app/widgets/spin_edit.h"
+#include "app/window_colors.h"
+#include "window_harness.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+void Show(WindowHarness& h, std::initializer_list<Engine::Report> reports) {
+    for (const Engine::Report& r : reports)
+        h.channel->Deliver(r);
+    h.form->DrainReports();
+}
+
+template <class T> std::vector<T> Asked(WindowHarness& h) {
+    std::vector<T> out;
+    for (const Engine::Request& r : h.channel->TakeRequests())
+        if (const T* t = std::get_if<T>(&r))
+            out.push_back(*t);
+    return out;
+}
+
+Engine::Reading ReadingOf(unsigned char command) {
+    Engine::Reading r;
+    r.Command = command;
+    r.Position.Position_unit = 123.4564;
+    r.Position.Resolution_unit = 360.0 / 16384;
+    return r;
+}
+
+} // namespace
+
+class TestWindowReports : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QLocale::setDefault(QLocale::c()); }
+
+    void readingsAndTransfersAreDrawn() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        Engine::Transfer transfer;
+        transfer.Frame = "?03:000";
+        transfer.Exchanged = true;
+        transfer.Reply = "40023A";
+        transfer.Texts.Touched = true;
+        transfer.Texts.RawHex = "40023A";
+        transfer.Texts.RawBin = "bits";
+        Engine::Transfer failed;
+        failed.Frame = "?05:097";
+        Show(h, {transfer});
+        QCOMPARE(f.pnlCommActive->Color(), WindowColors::Lime);
+        Show(h, {failed}); // every transfer blinks, a failed one too
+        QCOMPARE(f.pnlCommActive->Color(), WindowColors::Green);
+        QCOMPARE(f.lblCmd->text(), QStringLiteral("?05:097"));
+        QCOMPARE(f.lblData->text(), QStringLiteral("40023A")); // a failed one keeps the last
+        QCOMPARE(f.lblEncPosRawHex->text(), QStringLiteral("40023A"));
+
+        Engine::Reading temp = ReadingOf('t');
+        temp.Aux.Temperature_value = 235;
+        temp.Status = Monitor::StatusColor::Warning;
+        Engine::Reading stamp = ReadingOf('T');
+        stamp.Position.Timestamp = 1000;
+        Show(h, {temp, stamp});
+        QCOMPARE(f.lblPosUnit->text(), QStringLiteral("123.456 °"));
+        QCOMPARE(f.lblEncTemp->text(), QStringLiteral("23.5 °C"));
+        QCOMPARE(f.lblEncTimestamp->text(), QStringLiteral("0x03E8"));
+        QCOMPARE(f.pnlCrcValid->Color(), WindowColors::Green);
+
+        Engine::Reading det = ReadingOf('d');
+        det.DetailedStatusBits = "10000001";
+        det.Lamps =
+            Engine::StatusLamps{Engine::Colour::Orange, Engine::Colour::Grey, Engine::Colour::Grey,
+                                Engine::Colour::Grey,   Engine::Colour::Grey, Engine::Colour::Grey,
+                                Engine::Colour::Red};
+        Engine::Reading cal = ReadingOf('i'); // unreadable: no lamp changes
+        Show(h, {det, cal, Engine::Lost{false}});
+        QCOMPARE(f.lblEncDetStatBin->text(), QStringLiteral("10000001"));
+        QCOMPARE(f.pnlOSignalHigh->Color(), WindowColors::Orange);
+        QCOMPARE(f.pnlOSafety->Color(), WindowColors::Red);
+        QCOMPARE(f.pnlCalFinish->Color(), WindowColors::Silver);
+        QCOMPARE(f.lblCalCounter->text(), QStringLiteral("..."));
+        QCOMPARE(f.pnlCrcValid->Color(), WindowColors::Red);
+    }
+
+    void deviceTextIsPlainAndTheLogIsBounded() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        Show(h, {Engine::SupplyStatus{"<b>5.0V</b>"}});
+        QCOMPARE(f.lblEncPwrStatus->textFormat(), Qt::PlainText);
+        QCOMPARE(f.lblEncPwrStatus->text(), QStringLiteral("<b>5.0V</b>"));
+
+        for (int i = 1; i <= TMainForm::MaxLogLines + 50; ++i)
+            h.channel->Deliver(Engine::LogLine{"line " + std::to_string(i), false});
+        f.DrainReports();
+        QCOMPARE(f.mmLog->document()->blockCount(), TMainForm::MaxLogLines);
+        QCOMPARE(h.LogLines().first(), QStringLiteral("line 51"));
+    }
+
+    void controlsAskTheEngine() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        (void)h.channel->TakeRequests();
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        QCOMPARE(Asked<Engine::ShowPage>(h).at(0).Page, Monitor::Page::Installation);
+        f.rbPwrOff->click();
+        QCOMPARE(Asked<Engine::SetSupply>(h).at(0).On, false);
+        f.cmbFreqSPI->setCurrentIndex(7);
+        QVERIFY(Asked<Engine::SetSpiClock>(h).empty()); // the program's choice is not a request
+        emit f.cmbFreqSPI->activated(7);
+        QCOMPARE(Asked<Engine::SetSpiClock>(h).at(0).ItemIndex, 7);
+
+        Show(h, {Engine::EncoderConnection{true}});
+        QVERIFY(f.btnSetMultiturn->isEnabled());
+        QVERIFY(f.btnFactoryReset->toolTip().startsWith(QStringLiteral("Note:")));
+        f.seSetMultiturn->setValue(-1);
+        f.btnSetMultiturn->click();
+        const auto config = Asked<Engine::SendConfig>(h);
+        QCOMPARE(config.at(0).Command, Engine::ConfigCommand::MultiturnPreset);
+        QCOMPARE(config.at(0).Value, -1);
+
+        // Set zero here: one at a time, and the outcome fills the fields.
+        f.btnTarvinSetZero->click();
+        QCOMPARE(Asked<Engine::SetZeroHere>(h).size(), 1u);
+        Show(h,
+             {Engine::SetZeroOutcome{
+                 Engine::SetZeroOutcome::State::InProgress, "...Function in progress...", {}, {}}});
+        QVERIFY(!f.btnTarvinSetZero->isEnabled());
+        Show(h, {Engine::SetZeroOutcome{Engine::SetZeroOutcome::State::Done,
+                                        "Encoder pos: 5000 set as a zero position.", 5000, 0}});
+        QVERIFY(f.btnTarvinSetZero->isEnabled());
+        QCOMPARE(f.seSetZero->value(), 5000);
+        QCOMPARE(f.seSetMultiturn->value(), 0);
+        QCOMPARE(f.lblSetZeroStatus->text(),
+                 QStringLiteral("Encoder pos: 5000 set as a zero position."));
+
+        Show(h, {Engine::EncoderConnection{false}});
+        QVERIFY(!f.btnTarvinSetZero->isEnabled());
+        QVERIFY(f.btnFactoryReset->toolTip().contains(QStringLiteral("encoder is connected")));
+    }
+
+    void recordingFollowsTheEngine() {
+        WindowHarness h;
+        QTemporaryDir dir;
+        h.recordingFolder = [&] { return dir.path(); };
+        TMainForm& f = h.Start();
+        (void)h.channel->TakeRequests();
+        f.seCasShranjevanja->setValue(5);
+        f.cbShranjujMeritvePos->setChecked(true);
+        const auto start = Asked<Engine::StartRecording>(h);
+        QCOMPARE(QString::fromStdString(start.at(0).Folder), dir.path());
+        QCOMPARE(start.at(0).DurationS, 5);
+
+        QLocale::setDefault(QLocale(QLocale::English));
+        Show(h, {Engine::RecordingPath{dir.filePath("POSITION___1.csv").toStdString()},
+                 Engine::RecordingRow{1234500}, Engine::RecordingEnded{false}});
+        QCOMPARE(f.mmShranjujIme->toPlainText(),
+                 QDir::toNativeSeparators(dir.filePath("POSITION___1.csv")));
+        QCOMPARE(f.lblShraniElapsedTimeMs->text(), QStringLiteral("1,234.50 seconds  FINISHED."));
+        QVERIFY(!f.cbShranjujMeritvePos->isChecked());
+        QVERIFY2(Asked<Engine::StopRecording>(h).empty(), "the engine ended it already");
+
+        f.cbShranjujMeritvePos->setChecked(true);
+        Show(h, {Engine::RecordingEnded{true}}); // failed: the message says why
+        QVERIFY(!f.cbShranjujMeritvePos->isChecked());
+        QVERIFY(!f.lblShraniElapsedTimeMs->text().endsWith(QStringLiteral("FINISHED.  FINISHED.")));
+    }
+
+    void theWholeWayToAZeroPosition() {
+        WindowHarness h;
+        auto box = h.AddBox();
+        box->Encoder().SetShaftCount(5000, box->NowUs());
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        QVERIFY(f.btnTarvinSetZero->isEnabled());
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        f.btnTarvinSetZero->click();
+        h.Read(2);
+        QCOMPARE(f.lblSetZeroStatus->text(),
+                 QStringLiteral("Encoder pos: 5000 set as a zero position."));
+        QCOMPARE(f.seSetZero->value(), 5000);
+        QVERIFY(h.boxes->shown.empty());
+    }
+};
+
+QTEST_MAIN(TestWindowReports)
+#include "test_window_reports.moc"
