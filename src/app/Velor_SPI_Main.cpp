@@ -75,7 +75,7 @@ void TMainForm::FormCreate() {
     for (QWidget* page : {tabUserMem, tabDiag, tabErrMap, tabTest, tabDebug})
         Pages->setTabVisible(Pages->indexOf(page), false);
     Pages->setCurrentWidget(tabSysCfg);
-    pnlPosition->setPalette(QPalette(WindowColors::ButtonFace()));
+    SetPanelColor(WindowColors::ButtonFace());
     btnChartPosClearClick();
     btnChartGapClearClick();
     UpdateCommandButtons();

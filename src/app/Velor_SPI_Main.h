@@ -238,6 +238,7 @@ private:
 
     // Reports.
     void ReportsWaiting();
+    void SetPanelColor(const QColor& color);
     void Render(const Engine::LogLine& r);
     void Render(const Engine::Banner& r);
     void Render(const Engine::InterfaceInfo& r);

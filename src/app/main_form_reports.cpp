@@ -68,13 +68,22 @@ QString LocaleFixed(double value, int precision, int decimals) {
     return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
+void TMainForm::SetPanelColor(const QColor& color) {
+    // A new palette repaints the whole band; most readings keep the colour.
+    if (pnlPosition->palette().color(QPalette::Window) != color)
+        pnlPosition->setPalette(QPalette(color));
+}
+
 void TMainForm::ReportsWaiting() {
     // At most one drain per frame: a reading every millisecond must not
     // become a repaint every millisecond.
     if (drainTimer_->isActive())
         return;
     const qint64 since = sinceDrain_.isValid() ? sinceDrain_.elapsed() : FrameMs;
-    drainTimer_->start(static_cast<int>(std::max<qint64>(0, FrameMs - since)));
+    if (since >= FrameMs)
+        DrainReports();
+    else
+        drainTimer_->start(static_cast<int>(FrameMs - since));
 }
 
 void TMainForm::DrainReports() {
@@ -98,7 +107,7 @@ void TMainForm::Render(const Engine::Banner& r) {
     if (r.Font)
         WindowColors::SetFontColor(lblPosUnit, ToQColor(*r.Font));
     if (r.Panel)
-        pnlPosition->setPalette(QPalette(ToQColor(*r.Panel)));
+        SetPanelColor(ToQColor(*r.Panel));
 }
 
 void TMainForm::Render(const Engine::InterfaceInfo& r) {
@@ -163,8 +172,7 @@ void TMainForm::Render(const Engine::Reading& r) {
     pnlCrcValid->SetColor(WindowColors::Green);
     lblPosUnit->setText(LocaleFixed(r.Position.Position_unit, 12, 3) + QStringLiteral(" °"));
     const QColor status = ToQColor(Engine::StatusColour(r.Status));
-    pnlPosition->setPalette(
-        QPalette(r.Status == Monitor::StatusColor::Good ? WindowColors::ButtonFace() : status));
+    SetPanelColor(r.Status == Monitor::StatusColor::Good ? WindowColors::ButtonFace() : status);
     PositionPlotStep(r, status);
 
     switch (r.Command) {

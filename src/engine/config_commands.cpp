@@ -20,7 +20,7 @@ bool MonitorEngine::SendEncoderCommands(std::string_view commands) {
             // reply forgiven like a reading's; here it did not get through.
             return Velor::TransferFailed(EncoderPosition) || byte != sentByte;
         },
-        [this](int ms) { env_.Clock->SleepMs(ms); });
+        [this](int ms) { Sleep(ms); });
     if (!sent) {
         Log("Error sending command to the encoder!");
         ShowError("Error sending command to the encoder!");
@@ -82,7 +82,7 @@ void MonitorEngine::SetZeroHere() {
     // Offset 0: the encoder then reports its uncorrected position.
     if (!SendEncoderCommands(Velor::ConfigCommandWithValue(Config::ZeroOffset, 0)))
         return notSet(lostCommand, 0);
-    env_.Clock->SleepMs(100);
+    Sleep(100);
     // Every reply starts with the position, but only one that passed its
     // check now says where the shaft is.
     if (ReadTick() != Tick::Fresh)
@@ -92,10 +92,10 @@ void MonitorEngine::SetZeroHere() {
     const int zero = static_cast<int>(EncoderPosition.ST_value);
     if (!SendEncoderCommands(Velor::ConfigCommandWithValue(Config::ZeroOffset, zero)))
         return notSet(lostCommand, zero);
-    env_.Clock->SleepMs(100);
+    Sleep(100);
     if (!SendEncoderCommands(Velor::ConfigCommand(Config::SaveToNvram)))
         return notSet(lostCommand, zero);
-    env_.Clock->SleepMs(300);
+    Sleep(300);
     // Once more after the save, so the counter starts from 0 at the new zero.
     if (multiturn && !SendEncoderCommands(presetZero))
         return notSet(lostCommand, zero);

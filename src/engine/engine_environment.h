@@ -52,6 +52,10 @@ struct Environment {
     std::function<Monitor::LocalDateTime()> LocalNow;
     /// Receives every report, on the engine's thread, in order.
     std::function<void(Report)> Sink;
+    /// Optional: called before the engine waits (for a reply, a settling time),
+    /// so the reports made so far can be shown meanwhile. A reading's reports
+    /// then go out together, and the window wakes once per reading.
+    std::function<void()> Publish;
     /// Optional: sees every exchange with the box right after it (the console
     /// probe prints them). Unset, it costs nothing but a test per exchange.
     std::function<void(const ExchangeTrace&)> OnExchange;

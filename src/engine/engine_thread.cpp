@@ -26,17 +26,17 @@ void EngineChannel::SetReportsWaiting(std::function<void()> notify) {
 }
 
 void EngineChannel::Deliver(Report report) {
-    std::function<void()> notify;
-    {
-        const std::lock_guard lock(mutex_);
-        reports_.push_back(std::move(report));
-        if (!notified_ && notify_) {
-            notified_ = true;
-            notify = notify_;
-        }
+    const std::lock_guard lock(mutex_);
+    reports_.push_back(std::move(report));
+}
+
+void EngineChannel::Publish() {
+    // Under the lock: once the window has said it is gone, no call reaches it.
+    const std::lock_guard lock(mutex_);
+    if (!notified_ && notify_ && !reports_.empty()) {
+        notified_ = true;
+        notify_();
     }
-    if (notify)
-        notify();
 }
 
 std::vector<Request> EngineChannel::TakeRequests() {
@@ -69,6 +69,7 @@ bool EngineChannel::Closed() {
 EngineThread::EngineThread(Environment env, std::shared_ptr<EngineChannel> channel)
     : channel_(std::move(channel)) {
     env.Sink = [channel = channel_](Report report) { channel->Deliver(std::move(report)); };
+    env.Publish = [channel = channel_] { channel->Publish(); };
     engine_ = std::make_unique<MonitorEngine>(std::move(env));
     thread_ = std::thread([this] { Run(); });
 }
@@ -86,6 +87,7 @@ void EngineThread::Run() {
             engine_->Handle(request);
         if (engine_->RunDue())
             continue;
+        channel_->Publish();
         const auto due = engine_->DueMs();
         channel_->WaitForRequests(due ? std::optional(steady_clock::time_point(milliseconds(*due)))
                                       : std::nullopt);

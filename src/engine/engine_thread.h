@@ -24,12 +24,14 @@ public:
     void Post(Request request);
     /// Every report made since the last call, in order.
     [[nodiscard]] std::vector<Report> TakeReports();
-    /// Called (on the engine's thread) when reports start waiting to be
-    /// taken; not again until they have been.
+    /// Called (on the engine's thread) when published reports start waiting
+    /// to be taken; not again until they have been.
     void SetReportsWaiting(std::function<void()> notify);
 
     // The engine's side.
     void Deliver(Report report);
+    /// Makes the reports delivered so far known to the window.
+    void Publish();
     [[nodiscard]] std::vector<Request> TakeRequests();
     /// Returns when a request is posted, the channel closes, or at `until`.
     void WaitForRequests(std::optional<std::chrono::steady_clock::time_point> until);

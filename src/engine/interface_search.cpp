@@ -128,7 +128,7 @@ void MonitorEngine::Supply5V() {
     (void)Exchange(K730::SupplyOn, onReply);
     if (!std::string_view(onReply).starts_with(K730::SupplyOnReply))
         ShowError(SupplyError(K730::SupplyOn, onReply));
-    env_.Clock->SleepMs(K730::SupplySettleMs);
+    Sleep(K730::SupplySettleMs);
 }
 
 void MonitorEngine::SupplyOff() {
@@ -136,7 +136,7 @@ void MonitorEngine::SupplyOff() {
     (void)Exchange(K730::SupplyOff, reply);
     if (!std::string_view(reply).starts_with(K730::SupplyOffReply))
         ShowError(SupplyError(K730::SupplyOff, reply));
-    env_.Clock->SleepMs(K730::SupplySettleMs);
+    Sleep(K730::SupplySettleMs);
 }
 
 void MonitorEngine::SpiClock(int itemIndex) {

@@ -127,6 +127,7 @@ void MonitorEngine::Restart(Cycle cycle) {
 
 int MonitorEngine::Exchange(std::string_view command, std::string& reply,
                             std::uint32_t expectedLength) {
+    Publish();
     const int status =
         Serial_driver::InterfaceCommand(K730_H.get(), command, expectedLength, reply);
     if (env_.OnExchange)
@@ -178,6 +179,16 @@ void MonitorEngine::SetConnected(bool connected) {
         return;
     connected_ = connected;
     Emit(EncoderConnection{connected});
+}
+
+void MonitorEngine::Publish() const {
+    if (env_.Publish)
+        env_.Publish();
+}
+
+void MonitorEngine::Sleep(int ms) {
+    Publish();
+    env_.Clock->SleepMs(ms);
 }
 
 void MonitorEngine::Emit(Report report) const {

@@ -101,6 +101,9 @@ private:
     void ReportCaption();
     void SetConnected(bool connected);
     void Emit(Report report) const;
+    /// Lets `ms` pass, the reports made so far published first.
+    void Sleep(int ms);
+    void Publish() const;
     [[nodiscard]] std::int64_t Now() const { return env_.Clock->NowMs(); }
 
     Environment env_;
