@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 MainFormEnvironment MainFormEnvironment::System() {
     MainFormEnvironment env;
@@ -16,9 +16,18 @@ MainFormEnvironment MainFormEnvironment::System() {
     return env;
 }
 
+namespace {
+// Only creating a file tells: Windows reports Program Files on NTFS as
+// writable to everyone, and UAC refuses the file itself.
+bool CanCreateFileIn(const QString& folder) {
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("tessoran-XXXXXX.tmp")));
+    return probe.open();
+}
+} // namespace
+
 QString DefaultRecordingFolder() {
     const QString own = QCoreApplication::applicationDirPath();
-    if (QFileInfo(own).isWritable())
+    if (CanCreateFileIn(own))
         return own;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty() || !QDir().mkpath(documents))

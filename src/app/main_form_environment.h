@@ -31,6 +31,7 @@ struct MainFormEnvironment {
     static MainFormEnvironment System();
 };
 
-/// The program's own folder when it is writable, else the user's documents
-/// folder (created if missing): an installed program's folder often is not.
+/// The program's own folder when a file can be created in it, else the
+/// user's documents folder (created if missing): an installed program's
+/// folder often takes none.
 [[nodiscard]] QString DefaultRecordingFolder();
