@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
@@ -252,7 +251,7 @@ void TMainForm::Render(const Engine::SetZeroOutcome& r) {
 }
 
 void TMainForm::Render(const Engine::RecordingPath& r) {
-    mmShranjujIme->setPlainText(QDir::toNativeSeparators(QFile::decodeName(r.Path.c_str())));
+    mmShranjujIme->setPlainText(QDir::toNativeSeparators(QString::fromStdString(r.Path)));
 }
 
 void TMainForm::Render(const Engine::RecordingRow& r) {

@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -143,6 +142,6 @@ void TMainForm::cbShranjujMeritvePosClick() {
         return;
     }
     const QString folder = env_.RecordingFolder ? env_.RecordingFolder() : DefaultRecordingFolder();
-    Ask(Engine::StartRecording{QFile::encodeName(folder).toStdString(),
-                               seCasShranjevanja->Value()});
+    // The core takes paths as UTF-8 on every system.
+    Ask(Engine::StartRecording{folder.toStdString(), seCasShranjevanja->Value()});
 }

@@ -8,6 +8,8 @@
 namespace Monitor {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::string_view LineEnd = ";\r\n";
 
 void AppendPadded(std::string& out, int value, int width, int lowest, int highest) {
@@ -20,6 +22,18 @@ void AppendPadded(std::string& out, int value, int width, int lowest, int highes
 FileStatus Failure(int error) {
     // Some stdio failures leave errno alone; still give the user a reason.
     return {false, error != 0 ? std::strerror(error) : "unknown input/output error"};
+}
+
+// Through char8_t, std::filesystem takes and gives UTF-8 on every system (on
+// Windows it converts to and from UTF-16, never through the ANSI code page).
+// Not UTF-8 at all: a filesystem_error on Windows.
+fs::path FromUtf8(std::string_view utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string ToUtf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
 }
 
 } // namespace
@@ -48,18 +62,21 @@ std::string RecordingFileName(std::string_view partNumber, std::string_view seri
 }
 
 std::string UnusedRecordingPath(const std::string& folder, const std::string& name) {
-    namespace fs = std::filesystem;
-    const fs::path first = fs::path(folder) / name;
-    std::error_code error;
-    if (!fs::exists(first, error))
-        return first.string();
-    const fs::path stem = first.stem();
-    const fs::path extension = first.extension();
-    for (int n = 2;; ++n) {
-        fs::path candidate = first;
-        candidate.replace_filename(stem.string() + "_" + std::to_string(n) + extension.string());
-        if (!fs::exists(candidate, error))
-            return candidate.string();
+    try {
+        const fs::path first = FromUtf8(folder) / FromUtf8(name);
+        std::error_code error;
+        if (!fs::exists(first, error))
+            return ToUtf8(first);
+        const std::string stem = ToUtf8(first.stem());
+        const std::string extension = ToUtf8(first.extension());
+        for (int n = 2;; ++n) {
+            const fs::path candidate =
+                first.parent_path() / FromUtf8(stem + "_" + std::to_string(n) + extension);
+            if (!fs::exists(candidate, error))
+                return ToUtf8(candidate);
+        }
+    } catch (const fs::filesystem_error&) {
+        return folder + "/" + name; // opening it names the fault
     }
 }
 
@@ -103,7 +120,16 @@ FileStatus RecordingWriter::Open(const std::string& path) {
     path_ = path;
     errno = 0;
     // Binary mode: the line ends are written as they stand on every system.
+#ifdef _WIN32
+    // A narrow path would go through the ANSI code page: open the UTF-16 one.
+    try {
+        file_ = _wfopen(FromUtf8(path).c_str(), L"wb");
+    } catch (const fs::filesystem_error&) {
+        return Failure(EILSEQ);
+    }
+#else
     file_ = std::fopen(path.c_str(), "wb");
+#endif
     if (!file_)
         return Failure(errno);
     FileStatus header = WriteLine(RecordingHeader());

@@ -2,7 +2,8 @@
 // The position recording file: its name, its lines and a writer that pushes
 // every line to the operating system at once, so a crash or a kill loses
 // nothing that was written. Failures come back as status values with the
-// system's reason.
+// system's reason. Paths are UTF-8 on every system, so a folder named in any
+// language works on Windows too.
 
 #include <cstdint>
 #include <cstdio>
@@ -31,7 +32,8 @@ struct LocalDateTime {
                                             std::string_view timestamp);
 
 /// `folder`/`name`, or when a file of that name exists the first free one of
-/// `folder`/<stem>_2<ext>, _3, ...: a recording never replaces another.
+/// `folder`/<stem>_2<ext>, _3, ...: a recording never replaces another. All
+/// three in UTF-8.
 [[nodiscard]] std::string UnusedRecordingPath(const std::string& folder, const std::string& name);
 
 /// The header line, CR LF included.
@@ -76,7 +78,7 @@ public:
     RecordingWriter(const RecordingWriter&) = delete;
     RecordingWriter& operator=(const RecordingWriter&) = delete;
 
-    /// Creates `path` (replacing a file of that name) and writes the header.
+    /// Creates `path` (UTF-8; replacing a file of that name) and writes the header.
     /// A file open before is closed first. On failure nothing stays open.
     [[nodiscard]] FileStatus Open(const std::string& path);
     /// Appends one line; fails when no file is open.

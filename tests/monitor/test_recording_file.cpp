@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <set>
 
 namespace fs = std::filesystem;
 using namespace Monitor;
@@ -22,12 +23,25 @@ std::string ReadAll(const fs::path& path) {
 
 struct TempFolder {
     TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "tessoran-rec-XXXXXX").string();
-        path = mkdtemp(pattern.data());
+        // A fresh folder of our own (Windows has no mkdtemp).
+        for (unsigned n = std::random_device{}();; ++n) {
+            path = fs::temp_directory_path() / ("tessoran-rec-" + std::to_string(n));
+            if (fs::create_directory(path))
+                break;
+        }
     }
     ~TempFolder() { fs::remove_all(path); }
     fs::path path;
 };
+
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+fs::path FromUtf8(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
 
 const RecordingRow Row{1540, "40023A", 0, 4096, false, true};
 
@@ -61,20 +75,20 @@ TEST(RecordingWriter, EveryLineIsWithTheSystemAtOnceAndAStartReplaces) {
     TempFolder folder;
     const fs::path path = folder.path / "r.csv";
     RecordingWriter writer;
-    ASSERT_TRUE(writer.Open(path.string()).Ok);
+    ASSERT_TRUE(writer.Open(Utf8(path)).Ok);
     ASSERT_TRUE(writer.WriteRow(Row).Ok);
     // Readable from outside before the close: nothing waits in a buffer.
     EXPECT_EQ(ReadAll(path), RecordingHeader() + FormatRecordingRow(Row));
     ASSERT_TRUE(writer.Close().Ok);
     EXPECT_TRUE(writer.Close().Ok);
-    ASSERT_TRUE(writer.Open(path.string()).Ok);
+    ASSERT_TRUE(writer.Open(Utf8(path)).Ok);
     EXPECT_EQ(ReadAll(path), RecordingHeader());
 }
 
 TEST(RecordingWriter, FailuresCarryTheSystemsReasonAndLeaveNothingOpen) {
     TempFolder folder;
     RecordingWriter writer;
-    FileStatus missing = writer.Open((folder.path / "gone" / "x.csv").string());
+    FileStatus missing = writer.Open(Utf8(folder.path / "gone" / "x.csv"));
     EXPECT_FALSE(missing.Ok);
     EXPECT_EQ(missing.Reason, std::strerror(ENOENT));
     if (fs::is_directory("/sys/kernel")) { // not writable even for root
@@ -87,4 +101,32 @@ TEST(RecordingWriter, FailuresCarryTheSystemsReasonAndLeaveNothingOpen) {
     }
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_FALSE(writer.WriteRow(Row).Ok);
+}
+
+TEST(RecordingWriter, AFolderNamedOutsideAsciiTakesTheRecordingsByTheirUtf8Paths) {
+    TempFolder temp;
+    const fs::path dir = temp.path / fs::path(u8"Meßdaten-ü");
+    ASSERT_TRUE(fs::create_directory(dir));
+    const std::string folder = Utf8(dir);
+    const std::string name = "POSITION_VLR14_V24017_20250304050607.csv";
+
+    const std::string first = UnusedRecordingPath(folder, name);
+    EXPECT_EQ(FromUtf8(first), dir / name);
+    RecordingWriter writer;
+    ASSERT_TRUE(writer.Open(first).Ok);
+    ASSERT_TRUE(writer.WriteRow(Row).Ok);
+    ASSERT_TRUE(writer.Close().Ok);
+
+    // The second in the same second gets a name of its own, in the same folder.
+    const std::string second = UnusedRecordingPath(folder, name);
+    EXPECT_EQ(FromUtf8(second), dir / "POSITION_VLR14_V24017_20250304050607_2.csv");
+    ASSERT_TRUE(writer.Open(second).Ok);
+    ASSERT_TRUE(writer.Close().Ok);
+
+    EXPECT_EQ(ReadAll(FromUtf8(first)), RecordingHeader() + FormatRecordingRow(Row));
+    EXPECT_EQ(ReadAll(FromUtf8(second)), RecordingHeader());
+    std::set<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        files.insert(entry.path().filename());
+    EXPECT_EQ(files, (std::set<fs::path>{name, FromUtf8(second).filename()}));
 }

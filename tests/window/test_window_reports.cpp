@@ -152,20 +152,22 @@ private slots:
     void recordingFollowsTheEngine() {
         WindowHarness h;
         QTemporaryDir dir;
-        h.recordingFolder = [&] { return dir.path(); };
+        const QDir folder(dir.filePath(QStringLiteral("Meßdaten-ü")));
+        h.recordingFolder = [&] { return folder.path(); };
         TMainForm& f = h.Start();
         (void)h.channel->TakeRequests();
         f.seCasShranjevanja->setValue(5);
         f.cbShranjujMeritvePos->setChecked(true);
         const auto start = Asked<Engine::StartRecording>(h);
-        QCOMPARE(QString::fromStdString(start.at(0).Folder), dir.path());
+        // Paths go to the engine and come back in UTF-8, whatever the system's code page.
+        QCOMPARE(QByteArray::fromStdString(start.at(0).Folder), folder.path().toUtf8());
         QCOMPARE(start.at(0).DurationS, 5);
 
         QLocale::setDefault(QLocale(QLocale::English));
-        Show(h, {Engine::RecordingPath{dir.filePath("POSITION___1.csv").toStdString()},
-                 Engine::RecordingRow{1234500}, Engine::RecordingEnded{false}});
-        QCOMPARE(f.mmShranjujIme->toPlainText(),
-                 QDir::toNativeSeparators(dir.filePath("POSITION___1.csv")));
+        const QString file = folder.filePath(QStringLiteral("POSITION___1.csv"));
+        Show(h, {Engine::RecordingPath{file.toUtf8().toStdString()}, Engine::RecordingRow{1234500},
+                 Engine::RecordingEnded{false}});
+        QCOMPARE(f.mmShranjujIme->toPlainText(), QDir::toNativeSeparators(file));
         QCOMPARE(f.lblShraniElapsedTimeMs->text(), QStringLiteral("1,234.50 seconds  FINISHED."));
         QVERIFY(!f.cbShranjujMeritvePos->isChecked());
         QVERIFY2(Asked<Engine::StopRecording>(h).empty(), "the engine ended it already");
