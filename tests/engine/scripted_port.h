@@ -38,9 +38,10 @@ public:
         : replies_(std::move(replies)), clock_(std::move(clock)),
           log_(std::make_shared<std::vector<std::string>>()) {}
 
-    /// In a reply, what follows this mark comes only at the next wait, as a
-    /// line that arrives in two pieces.
+    /// In a reply, what follows this mark arrives `PauseMs` after the write,
+    /// as a line that a box sends in two USB packets.
     static constexpr std::string_view Pause = "<pause>";
+    static constexpr std::int64_t PauseMs = 5;
 
     int Write(std::string_view bytes) override {
         log_->emplace_back(bytes);
@@ -48,25 +49,35 @@ public:
             const std::string& reply = it->second;
             const std::size_t pause = reply.find(Pause);
             queued_ += reply.substr(0, pause);
-            if (pause != std::string::npos)
+            if (pause != std::string::npos) {
                 later_ += reply.substr(pause + Pause.size());
+                laterAtMs_ = NowMs() + PauseMs;
+            }
         }
         return 0;
     }
-    int BytesWaiting() override { return static_cast<int>(queued_.size()); }
+    int BytesWaiting() override {
+        Arrive();
+        return static_cast<int>(queued_.size());
+    }
     int Read(std::size_t count, std::string& out) override {
+        Arrive();
         const std::size_t n = std::min(count, queued_.size());
         out.append(queued_, 0, n);
         queued_.erase(0, n);
         return static_cast<int>(n);
     }
     Serial_driver::WaitResult WaitReadable(int timeoutMs) override {
-        if (!later_.empty()) {
-            clock_->AdvanceMs(1);
-            queued_ += std::exchange(later_, {});
+        Arrive();
+        if (!queued_.empty())
+            return Serial_driver::WaitResult::Readable;
+        if (!later_.empty() && laterAtMs_ <= NowMs() + timeoutMs) {
+            clock_->AdvanceMs(laterAtMs_ - NowMs());
+            Arrive();
             return Serial_driver::WaitResult::Readable;
         }
         clock_->AdvanceMs(timeoutMs);
+        Arrive();
         return Serial_driver::WaitResult::TimedOut;
     }
     std::int64_t NowMs() override { return clock_->NowUs() / 1000; }
@@ -78,9 +89,15 @@ public:
     [[nodiscard]] std::shared_ptr<std::vector<std::string>> Log() const { return log_; }
 
 private:
+    void Arrive() {
+        if (!later_.empty() && NowMs() >= laterAtMs_)
+            queued_ += std::exchange(later_, {});
+    }
+
     std::map<std::string, std::string> replies_;
     std::string queued_;
     std::string later_;
+    std::int64_t laterAtMs_ = 0;
     std::shared_ptr<K730Sim::ManualClock> clock_;
     std::shared_ptr<std::vector<std::string>> log_;
 };

@@ -138,6 +138,9 @@ TEST(Handshake, SetupRefusalsAndSilenceAreShownAndTheHandshakeGoesOn) {
 }
 
 TEST(Handshake, AnIdentificationInTwoPiecesIsReadToItsEnd) {
+    // The line in two writes 5 ms apart: the probe is complete at its 7th byte
+    // long before the rest arrives.
+    static_assert(ScriptedPort::PauseMs == 5);
     auto script = ScriptedBox();
     script["v"] = "K730-6W  V2." + std::string(ScriptedPort::Pause) + "03 USB-SPI\r";
     const auto rig = ScriptedRig(script);
