@@ -113,9 +113,12 @@ std::string ServerUsage() {
                        "the commands below while it runs; end of input does not stop it. It stops\n"
                        "on 'quit', SIGTERM or SIGINT.\n\nOptions:\n";
     for (const OptionInfo& option : OptionTable) {
-        std::string left = "  --" + std::string(option.Name);
-        if (!option.Value.empty())
-            left += " " + std::string(option.Value);
+        std::string left = "  --";
+        left += option.Name;
+        if (!option.Value.empty()) {
+            left += ' ';
+            left += option.Value;
+        }
         left.resize(std::max<std::size_t>(left.size() + 1, 27), ' ');
         text += left + std::string(option.Help) + "\n";
     }

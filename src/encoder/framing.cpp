@@ -43,7 +43,11 @@ int ReplyLength(unsigned char c, bool multiturn) {
 }
 
 std::string EncoderFrame(unsigned char c, bool multiturn) {
-    return "?" + ZeroPadNumber(ReplyLength(c, multiturn), 2) + ":" + ZeroPadNumber(c, 3);
+    std::string frame = "?";
+    frame += ZeroPadNumber(ReplyLength(c, multiturn), 2);
+    frame += ':';
+    frame += ZeroPadNumber(c, 3);
+    return frame;
 }
 
 std::string CleanReply(std::string_view raw) {

@@ -25,7 +25,9 @@ bool IsRefusal(std::string_view reply) {
 }
 
 std::string ClockCommand(int itemIndex) {
-    return "M" + std::to_string(itemIndex + 1);
+    std::string command = "M";
+    command += std::to_string(itemIndex + 1);
+    return command;
 }
 
 } // namespace K730

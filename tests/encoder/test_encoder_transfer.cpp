@@ -62,7 +62,10 @@ std::string GoodReplyFor(const std::string& frame) {
     std::string bytes(static_cast<std::size_t>(n - 1), '\x01');
     bytes[0] = '\x40';
     bytes[1] = '\x03';
-    return " " + encoder_test::ReplyFor(bytes) + "\r\n";
+    std::string reply = " ";
+    reply += encoder_test::ReplyFor(bytes);
+    reply += "\r\n";
+    return reply;
 }
 
 } // namespace

@@ -518,7 +518,10 @@ void SoakRun::SampleMemory() {
 
 void SoakRun::Fail(const std::string& what) {
     ++failureCount_;
-    const std::string line = "[" + std::to_string(Now() / 1000) + " s] " + what;
+    std::string line = "[";
+    line += std::to_string(Now() / 1000);
+    line += " s] ";
+    line += what;
     std::fprintf(stderr, "soak: FAIL %s\n", line.c_str());
     if (static_cast<int>(failures_.size()) < MaxListedFailures)
         failures_.push_back(line);
