@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -266,6 +267,8 @@ private:
     void PositionPlotStep(const Engine::Reading& reading, const QColor& statusColor);
     void AirGapPlotStep(const Engine::Reading& reading, const QColor& statusColor);
     void SaveChartAs(const QString& chosen);
+    void RedrawChart(QCustomPlot* chart);
+    void RedrawStaleCharts();
 
     MainFormEnvironment env_;
     QString versionText_;
@@ -276,7 +279,8 @@ private:
     std::vector<QString> commandHints_; ///< the command buttons' own tooltips
     QTimer* drainTimer_{};
     QElapsedTimer sinceDrain_;
-    QString chartFileName_; ///< the save dialog's name from the last save
+    QString chartFileName_;              ///< the save dialog's name from the last save
+    std::set<QCustomPlot*> staleCharts_; ///< changed while hidden
     // The encoder as last reported, for the clipboard text.
     std::string partNumber_;
     std::string serialNumber_;

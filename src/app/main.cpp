@@ -3,6 +3,7 @@
 #include "app/Velor_SPI_Main.h"
 
 #include <QApplication>
+#include <QTabWidget>
 
 int main(int argc, char** argv) {
     // The window is laid out in pixels and must not be scaled to the screen.
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
     // and the recording closed before the window goes.
     TMainForm form(env);
     Engine::EngineThread engine(Engine::Environment::System(), env.Channel);
+    // One render of the first page before the window is mapped loads the
+    // fonts and the style's images, so its first expose is quick.
+    (void)form.Pages->currentWidget()->grab();
     form.show();
     return app.exec();
 }

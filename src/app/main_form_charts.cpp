@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <qcustomplot.h>
 
 namespace {
@@ -19,11 +20,6 @@ QSharedPointer<QCPAxisTickerFixed> FixedTicker(double step,
     ticker->setTickStep(step);
     ticker->setScaleStrategy(strategy);
     return ticker;
-}
-
-/// Charts are redrawn once per pass of the event loop however many points came.
-void Redraw(QCustomPlot* chart) {
-    chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
 /// The chart's silver border, drawn over everything, also in a saved image.
@@ -80,7 +76,23 @@ void TMainForm::SetUpCharts() {
                                      AirGapPointSize);
 }
 
+void TMainForm::RedrawChart(QCustomPlot* chart) {
+    // Once per pass of the event loop however many points came, and only a
+    // chart that is seen: a hidden one is drawn when its page is shown.
+    if (chart->isVisible())
+        chart->replot(QCustomPlot::rpQueuedReplot);
+    else
+        staleCharts_.insert(chart);
+}
+
+void TMainForm::RedrawStaleCharts() {
+    for (QCustomPlot* chart : {chartPosition, ChartAirGap})
+        if (chart->isVisible() && staleCharts_.erase(chart) > 0)
+            chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
 void TMainForm::WireChartEvents() {
+    connect(Pages, &QTabWidget::currentChanged, this, &TMainForm::RedrawStaleCharts);
     connect(btnChartPosClear, &QPushButton::clicked, this, &TMainForm::btnChartPosClearClick);
     connect(btnChartGapClear, &QPushButton::clicked, this, &TMainForm::btnChartGapClearClick);
     connect(btnChartPosSave, &QPushButton::clicked, this, &TMainForm::btnChartPosSaveClick);
@@ -109,7 +121,7 @@ void TMainForm::PositionPlotStep(const Engine::Reading& reading, const QColor& s
     const QCPRange turns = SeriesPosMT->getValueRange(haveTurns);
     if (haveTurns)
         chartPosition->yAxis->setRange(turns.lower - 0.5, turns.upper + 0.5);
-    Redraw(chartPosition);
+    RedrawChart(chartPosition);
 }
 
 void TMainForm::AirGapPlotStep(const Engine::Reading& reading, const QColor& statusColor) {
@@ -118,14 +130,14 @@ void TMainForm::AirGapPlotStep(const Engine::Reading& reading, const QColor& sta
     // A gap without a value (NaN) is no point; the series refuses it.
     serSignal->Add(reading.Position.ST_value * reading.Position.Resolution_unit, reading.Aux.AirGap,
                    statusColor);
-    Redraw(ChartAirGap);
+    RedrawChart(ChartAirGap);
 }
 
 void TMainForm::btnChartPosClearClick() {
     SeriesPosST->Clear();
     SeriesPosMT->data()->clear();
     ChartTime = 0;
-    Redraw(chartPosition);
+    RedrawChart(chartPosition);
 }
 
 void TMainForm::cbPosPlotClick() {
@@ -136,12 +148,12 @@ void TMainForm::cbPosPlotClick() {
 
 void TMainForm::btnChartGapClearClick() {
     serSignal->Clear();
-    Redraw(ChartAirGap);
+    RedrawChart(ChartAirGap);
 }
 
 void TMainForm::cbAirGapClick() {
     // Fixed axes from the first click on, so a curve being drawn does not jump.
     ChartAirGap->xAxis->setRange(0, 360);
     ChartAirGap->yAxis->setRange(0, 10);
-    Redraw(ChartAirGap);
+    RedrawChart(ChartAirGap);
 }
