@@ -2,8 +2,9 @@
 // plotting on (against the in-process box), and one air-gap point plus a
 // repaint with 10,000 and 100,000 points on the chart, beside a bare line graph
 // of the same size. Prints its figures; run it from the build.
-#include "app/window_colors.h"
 #include "app/chart_color_series.h"
+#include "app/window_colors.h"
+#include "bench_row.h"
 #include "window_harness.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <qcustomplot.h>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -73,8 +75,16 @@ void PositionTicks(bool plotting) {
     }
     std::printf("Position page, multiturn, plotting %s (%d points per series):\n",
                 plotting ? "on" : "off", f.SeriesPosST->Count());
-    Print("reading tick", Summarise(tick), plotting ? "(goal < 1 ms)" : "");
-    Print("reading tick + redraw + repaint", Summarise(withPaint));
+    const Stats tickStats = Summarise(tick);
+    const Stats paintStats = Summarise(withPaint);
+    Print("reading tick", tickStats, plotting ? "(goal < 1 ms)" : "");
+    Print("reading tick + redraw + repaint", paintStats);
+    if (plotting) {
+        BenchRow("chart_bench", "reading tick, position chart full (median)", tickStats.median, 3,
+                 "ms", "< 1");
+        BenchRow("chart_bench", "  the same + redraw + repaint (median)", paintStats.median, 3,
+                 "ms");
+    }
 }
 
 /// Fills `add` with `count` points spread over a turn like a shaft turning
@@ -161,6 +171,11 @@ void AirGap(int points) {
     Print("replot + grab (coloured series)", coloured.replot);
     Print("insert + replot + grab (coloured series)", coloured.total, "(goal < 16 ms)");
     Print("insert + replot + grab (bare 1 px line graph)", plain.total);
+    const std::string count = std::to_string(points);
+    BenchRow("chart_bench", ("air-gap point + repaint, " + count + " points (median)").c_str(),
+             coloured.total.median, 2, "ms", "< 16");
+    BenchRow("chart_bench", ("  anchor: bare line graph, " + count + " points").c_str(),
+             plain.total.median, 2, "ms");
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 //   sim_exchange_bench [--sim PATH] [--seconds S] [--idle-seconds S]
 // Exits 1 when a goal is missed: >= 10000 exchanges/s, idle simulator < 1% CPU.
 
+#include "bench_row.h"
 #include "serial/Serial_driver.h"
 #include "serial/posix/posix_serial_port.h"
 
@@ -99,7 +100,14 @@ struct Simulator {
     }
 };
 
-bool Run(Simulator& sim, Serial_driver::SerialPort& port, const char* name, const char* frame,
+struct Rate {
+    double perSecond = 0;
+    double programCpuUs = 0;
+    long failed = 0;
+    [[nodiscard]] bool Met() const { return perSecond >= 10000 && failed == 0; }
+};
+
+Rate Run(Simulator& sim, Serial_driver::SerialPort& port, const char* name, const char* frame,
          std::size_t replySize, double seconds) {
     long count = 0;
     long failed = 0;
@@ -120,7 +128,7 @@ bool Run(Simulator& sim, Serial_driver::SerialPort& port, const char* name, cons
     const double rate = static_cast<double>(count) / wall;
     std::printf("  %-12s %10.0f %12.1f %16.1f %14.1f %8ld\n", name, rate, 1e6 * wall / count,
                 1e6 * ownCpu / count, 1e6 * simCpu / count, failed);
-    return rate >= 10000 && failed == 0;
+    return {rate, 1e6 * ownCpu / count, failed};
 }
 
 } // namespace
@@ -158,11 +166,19 @@ int main(int argc, char** argv) {
 
     std::printf("  %-12s %10s %12s %16s %14s %8s\n", "frame", "exch/s", "wall us/ex",
                 "program cpu us/ex", "sim cpu us/ex", "failed");
-    bool met = Run(sim, *port, "?03:000", "?03:000", 9, seconds);
+    const Rate single = Run(sim, *port, "?03:000", "?03:000", 9, seconds);
     sim.Command("kind multi");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    met = Run(sim, *port, "?05:000", "?05:000", 15, seconds) && met;
-    met = met && idlePercent < 1.0;
+    const Rate multi = Run(sim, *port, "?05:000", "?05:000", 15, seconds);
+    const bool met = single.Met() && multi.Met() && idlePercent < 1.0;
     std::printf("\n  goals (>= 10000 exchanges/s, idle < 1%% CPU): %s\n", met ? "met" : "MISSED");
+
+    const char* bench = "sim_exchange_bench";
+    BenchRow(bench, "?03:000 exchanges (single-turn)", single.perSecond, 0, "exch/s", ">= 10000");
+    BenchRow(bench, "?05:000 exchanges (multiturn)", multi.perSecond, 0, "exch/s", ">= 10000");
+    BenchRow(bench, "  program CPU per ?05:000", multi.programCpuUs, 1, "us");
+    BenchRow(bench, "  failed exchanges", static_cast<double>(single.failed + multi.failed), 0, "",
+             "<= 0");
+    BenchRow(bench, "k730-sim idle, port open", idlePercent, 2, "% core", "< 1");
     return met ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 // Prints its figures; run it from the build.
 #include "app/Velor_SPI_Main.h"
 #include "app/widgets/spin_edit.h"
+#include "bench_row.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -97,6 +98,11 @@ int main(int argc, char** argv) {
                 at70.readingsPerSecond, at70.cpuPercent);
     std::printf("interval  1 ms: %.1f readings/s (goal >= 900), period %.3f ms, CPU %.1f %%\n",
                 at1.readingsPerSecond, 1000.0 / at1.readingsPerSecond, at1.cpuPercent);
+    const char* bench = "window_reading_bench";
+    BenchRow(bench, "readings drawn, interval 70 ms", at70.readingsPerSecond, 1, "/s", ">= 13");
+    BenchRow(bench, "  program CPU, interval 70 ms", at70.cpuPercent, 2, "% core", "<= 0.55");
+    BenchRow(bench, "readings drawn, interval 1 ms", at1.readingsPerSecond, 1, "/s", ">= 900");
+    BenchRow(bench, "  program CPU, interval 1 ms", at1.cpuPercent, 1, "% core");
     sim.write("quit\n");
     sim.waitForFinished(3000);
     const bool ok =
