@@ -1,6 +1,6 @@
 #pragma once
-// Minimum, maximum and mean of the air gaps on the air-gap chart, for the text
-// the "Copy" button puts on the clipboard.
+// Minimum, maximum, mean and spread of the air gaps on the air-gap chart, for
+// the text the "Copy" button puts on the clipboard and the installation report.
 
 #include <cstddef>
 
@@ -24,6 +24,9 @@ public:
     [[nodiscard]] float Max() const { return max_; }
     /// Sum over count; 0 without points.
     [[nodiscard]] float Mean() const;
+    /// Standard deviation of the points themselves (divided by the count, not
+    /// count - 1: the chart's points are all there is); 0 without points.
+    [[nodiscard]] float StdDev() const;
 
 private:
     float min_ = 9999.0f;
@@ -31,6 +34,10 @@ private:
     // The values are single precision, their sum is not: a float sum stops
     // taking small gaps in full after some ten thousand points and drags the mean.
     double sum_ = 0.0;
+    // Running mean and sum of squared deviations (Welford): a sum of squares
+    // minus the squared sum cancels to noise when the gap barely varies.
+    double runningMean_ = 0.0;
+    double squares_ = 0.0;
     std::size_t count_ = 0;
 };
 

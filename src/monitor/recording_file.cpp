@@ -49,16 +49,30 @@ std::string RecordingTimestamp(const LocalDateTime& t) {
     return out;
 }
 
-std::string RecordingFileName(std::string_view partNumber, std::string_view serialNumber,
-                              std::string_view timestamp) {
-    std::string name = "POSITION_";
+namespace {
+std::string StampedName(std::string_view kind, std::string_view partNumber,
+                        std::string_view serialNumber, std::string_view timestamp,
+                        std::string_view extension) {
+    std::string name(kind);
+    name += '_';
     name += partNumber;
     name += '_';
     name += serialNumber;
     name += '_';
     name += timestamp;
-    name += ".csv";
+    name += extension;
     return name;
+}
+} // namespace
+
+std::string RecordingFileName(std::string_view partNumber, std::string_view serialNumber,
+                              std::string_view timestamp) {
+    return StampedName("POSITION", partNumber, serialNumber, timestamp, ".csv");
+}
+
+std::string InstallationReportFileName(std::string_view partNumber, std::string_view serialNumber,
+                                       std::string_view timestamp) {
+    return StampedName("INSTALLATION", partNumber, serialNumber, timestamp, ".pdf");
 }
 
 std::string UnusedRecordingPath(const std::string& folder, const std::string& name) {

@@ -31,6 +31,11 @@ struct LocalDateTime {
                                             std::string_view serialNumber,
                                             std::string_view timestamp);
 
+/// "INSTALLATION_" + part number + "_" + serial number + "_" + timestamp + ".pdf".
+[[nodiscard]] std::string InstallationReportFileName(std::string_view partNumber,
+                                                     std::string_view serialNumber,
+                                                     std::string_view timestamp);
+
 /// `folder`/`name`, or when a file of that name exists the first free one of
 /// `folder`/<stem>_2<ext>, _3, ...: a recording never replaces another. All
 /// three in UTF-8.

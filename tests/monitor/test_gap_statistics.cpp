@@ -64,3 +64,20 @@ TEST(GapStatistics, LongRecordingsKeepAnAccurateMean) {
     EXPECT_FLOAT_EQ(s.Min(), 0.7f);
     EXPECT_FLOAT_EQ(s.Max(), 0.9f);
 }
+
+TEST(GapStatistics, StandardDeviationOfThePointsThemselves) {
+    EXPECT_EQ(GapStatistics{}.StdDev(), 0.0f);
+    EXPECT_EQ(Of({0.8}).StdDev(), 0.0f);
+    // Mean 5, squared deviations summing to 32 over 8 points: 2, not the n-1 figure.
+    EXPECT_FLOAT_EQ(Of({2, 4, 4, 4, 5, 5, 7, 9}).StdDev(), 2.0f);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FLOAT_EQ(Of({nan, 1.0, 3.0, nan}).StdDev(), 1.0f);
+}
+
+TEST(GapStatistics, TinySpreadOnALargeGapSurvives) {
+    // 10 mm +- 0.001 mm: a sum of squares in float would lose the spread.
+    GapStatistics s;
+    for (int i = 0; i < 10000; ++i)
+        s.Add(i % 2 == 0 ? 10.001 : 9.999);
+    EXPECT_NEAR(s.StdDev(), 0.001, 1e-5);
+}

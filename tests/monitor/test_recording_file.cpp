@@ -53,6 +53,8 @@ TEST(RecordingFormat, NameLinesAndTime) {
         "POSITION_VLR14SPIST16B050_V24017_20250304050607.csv");
     // No encoder identified yet: three underscores in a row.
     EXPECT_EQ(RecordingFileName("", "", "20240131142530"), "POSITION___20240131142530.csv");
+    EXPECT_EQ(InstallationReportFileName("VLR14SPIST16B050", "V24017", "20250304050607"),
+              "INSTALLATION_VLR14SPIST16B050_V24017_20250304050607.pdf");
     // A leap second or a bad field keeps the stamp at 14 digits.
     EXPECT_EQ(RecordingTimestamp({2016, 12, 31, 23, 59, 60}), "20161231235959");
 
