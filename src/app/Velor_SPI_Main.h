@@ -4,11 +4,12 @@
 // never waits, and keeps no program-wide records. One file per concern:
 // Velor_SPI_Main.cpp (start-up, caption, log, key chords, close),
 // main_form_layout.cpp, main_form_requests.cpp, main_form_reports.cpp,
-// main_form_charts.cpp and main_form_chart_export.cpp.
+// main_form_charts.cpp, main_form_chart_export.cpp and main_form_report.cpp.
 
 #include "app/main_form_environment.h"
 #include "engine/engine_reports.h"
 #include "engine/engine_requests.h"
+#include "monitor/reading_tally.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -145,6 +146,9 @@ public:
     QPushButton* btnACopyClipboard{};
     QPushButton* btnChartGapClear{};
     QCustomPlot* ChartAirGap{};
+    QGroupBox* grpReport{};
+    QPushButton* btnSaveReport{};
+    QLabel* lblReportPath{};
 
     // ---- "  Encoder Config  "
     QWidget* tabEncConfig{};
@@ -206,6 +210,9 @@ public:
     void btnChartPosSaveClick();
     void btnACopyClipboardClick();
 
+    // ---- the installation report (main_form_report.cpp)
+    void btnSaveReportClick(); ///< a one-page PDF in the recording folder
+
 signals:
     /// After each report is shown (for tools that watch the program run).
     void reportRendered(const Engine::Report& report);
@@ -234,6 +241,7 @@ private:
     void SendSettings();
     void Ask(Engine::Request request);
     [[nodiscard]] Monitor::Page CurrentPage() const;
+    /// Buttons that work only while an encoder is connected.
     [[nodiscard]] std::vector<QPushButton*> CommandButtons() const;
     void UpdateCommandButtons();
 
@@ -285,10 +293,18 @@ private:
     std::string partNumber_;
     std::string serialNumber_;
     std::string firmwareVersion_;
+    // For the installation report: the box and the readings since the
+    // encoder was found.
+    Engine::InterfaceInfo interface_;
+    bool multiturn_ = false;
+    Monitor::ReadingTally tally_;
 };
 
 /// A number in "fixed (P, D)" with the locale's decimal separator.
 [[nodiscard]] QString LocaleFixed(double value, int precision, int decimals);
+
+/// An air-gap figure as the clipboard and the installation report write it.
+[[nodiscard]] QString GapFigureText(float mm);
 
 /// The window's colour for an engine colour.
 [[nodiscard]] QColor ToQColor(Engine::Colour colour);

@@ -72,11 +72,22 @@ QCPGraph* ColorPointSeries::GraphFor(const QColor& color) {
             return graph;
     QCPGraph* graph = keyAxis_->parentPlot()->addGraph(keyAxis_, valueAxis_);
     graph->setLineStyle(QCPGraph::lsNone);
-    QCPScatterStyle dots(Dot(color, pointSize_));
-    dots.setSize(pointSize_); // the spacing its adaptive sampling keeps
-    graph->setScatterStyle(dots);
+    graph->setScatterStyle(PointStyle(color, false));
     points_.emplace_back(rgb, graph);
     return graph;
+}
+
+QCPScatterStyle ColorPointSeries::PointStyle(const QColor& color, bool vector) const {
+    if (vector)
+        return {QCPScatterStyle::ssDisc, color, color, pointSize_};
+    QCPScatterStyle dots(Dot(color, pointSize_));
+    dots.setSize(pointSize_); // the spacing its adaptive sampling keeps
+    return dots;
+}
+
+void ColorPointSeries::SetVectorPoints(bool vector) {
+    for (const auto& [rgb, graph] : points_)
+        graph->setScatterStyle(PointStyle(QColor(rgb), vector));
 }
 
 void ColorPointSeries::Add(double key, double value, const QColor& color) {

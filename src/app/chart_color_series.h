@@ -32,11 +32,15 @@ public:
     [[nodiscard]] const QCPGraphDataContainer& Points() const { return *line_->data(); }
     /// The colour the point at `index` is drawn in; empty for a bad index.
     [[nodiscard]] std::optional<QColor> ColorAt(int index) const;
+    /// Vector discs draw the points on a page that is scaled (a PDF); the
+    /// default cached dots are for the screen.
+    void SetVectorPoints(bool vector);
     /// The scatter graphs, one per colour used so far.
     [[nodiscard]] std::vector<QCPGraph*> PointGraphs() const;
 
 private:
     QCPGraph* GraphFor(const QColor& color);
+    [[nodiscard]] QCPScatterStyle PointStyle(const QColor& color, bool vector) const;
 
     QCPAxis* keyAxis_;
     QCPAxis* valueAxis_;

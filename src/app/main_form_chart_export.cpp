@@ -29,6 +29,10 @@ void TMainForm::SaveChartAs(const QString& chosen) {
         ShowBox(true, QStringLiteral("Error while saving chart image!"));
 }
 
+QString GapFigureText(float mm) {
+    return LocaleFixed(mm, 5, 3) + QStringLiteral(" mm");
+}
+
 void TMainForm::btnACopyClipboardClick() {
     const QString crlf = QStringLiteral("\r\n");
     QString text = QStringLiteral("Part number: ") + QString::fromLatin1(partNumber_) + crlf +
@@ -42,7 +46,7 @@ void TMainForm::btnACopyClipboardClick() {
         text += QStringLiteral("Not enough data points recorded!") + crlf;
     } else {
         const auto line = [&](const QString& label, float value) {
-            text += label + LocaleFixed(value, 5, 3) + QStringLiteral(" mm") + crlf;
+            text += label + GapFigureText(value) + crlf;
         };
         line(QStringLiteral("Min: "), stats.Min());
         line(QStringLiteral("Max: "), stats.Max());

@@ -97,6 +97,7 @@ void TMainForm::WireChartEvents() {
     connect(btnChartGapClear, &QPushButton::clicked, this, &TMainForm::btnChartGapClearClick);
     connect(btnChartPosSave, &QPushButton::clicked, this, &TMainForm::btnChartPosSaveClick);
     connect(btnACopyClipboard, &QPushButton::clicked, this, &TMainForm::btnACopyClipboardClick);
+    connect(btnSaveReport, &QPushButton::clicked, this, &TMainForm::btnSaveReportClick);
     // Every change of the boxes counts, also one made by the program.
     connect(cbPosPlot, &QCheckBox::toggled, this, &TMainForm::cbPosPlotClick);
     connect(cbAirGap, &QCheckBox::toggled, this, &TMainForm::cbAirGapClick);

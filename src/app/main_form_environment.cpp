@@ -13,6 +13,7 @@ MainFormEnvironment MainFormEnvironment::System() {
     env.Boxes = std::make_shared<QtMessageBoxes>();
     env.AskSaveFileName = AskPngFileName;
     env.RecordingFolder = DefaultRecordingFolder;
+    env.LocalNow = [] { return QDateTime::currentDateTime(); };
     return env;
 }
 

@@ -6,6 +6,7 @@
 #include "app/message_boxes.h"
 #include "engine/engine_thread.h"
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -25,6 +26,8 @@ struct MainFormEnvironment {
         AskSaveFileName;
     /// Folder that position recordings are written to; unset: the default below.
     std::function<QString()> RecordingFolder;
+    /// The local date and time now (the installation report's stamp); unset: the system's.
+    std::function<QDateTime()> LocalNow;
 
     /// The real system: Qt message boxes and file dialog, a channel without
     /// an engine yet (the caller starts one on it).

@@ -401,8 +401,22 @@ QWidget* TMainForm::BuildInstCalPage() {
     lblSetZeroStatus->setWordWrap(true);
     zero->addWidget(btnTarvinSetZero);
     zero->addWidget(lblSetZeroStatus);
+    grpReport = new QGroupBox(QStringLiteral(" Installation report "), tabInstCal);
+    auto* report = new QVBoxLayout(grpReport);
+    btnSaveReport = new QPushButton(QStringLiteral("Save installation report…"), grpReport);
+    btnSaveReport->setToolTip(
+        QStringLiteral("One A4 page (PDF) in the recording folder: the box, the encoder, the "
+                       "values and flags read, the air-gap statistics and both charts"));
+    lblReportPath = new QLabel(grpReport);
+    lblReportPath->setWordWrap(true);
+    // A long path wraps; it must not widen the column.
+    lblReportPath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblReportPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    report->addWidget(btnSaveReport);
+    report->addWidget(lblReportPath);
     left->addWidget(GroupBox3, 1);
     left->addWidget(grpSetZeroHere);
+    left->addWidget(grpReport);
 
     grpAirGap = new QGroupBox(QStringLiteral(" Air gap "), tabInstCal);
     auto* gap = new QVBoxLayout(grpAirGap);

@@ -110,6 +110,7 @@ void TMainForm::Render(const Engine::Banner& r) {
 }
 
 void TMainForm::Render(const Engine::InterfaceInfo& r) {
+    interface_ = r;
     lblComPort->setText(Latin(r.Port));
     lblInterfaceVer->setText(Latin(r.Version));
     lblInterfaceSerial->setText(Latin(r.Serial));
@@ -173,6 +174,8 @@ void TMainForm::Render(const Engine::Reading& r) {
     const QColor status = ToQColor(Engine::StatusColour(r.Status));
     SetPanelColor(r.Status == Monitor::StatusColor::Good ? WindowColors::ButtonFace() : status);
     PositionPlotStep(r, status);
+    tally_.Add(r.Command, r.Position, r.Aux);
+    multiturn_ = r.Multiturn;
 
     switch (r.Command) {
     case Cmd::DetailedStatus:
@@ -228,6 +231,8 @@ void TMainForm::Render(const Engine::Lost& r) {
 }
 
 void TMainForm::Render(const Engine::EncoderConnection& r) {
+    if (r.Connected && !encoderConnected_)
+        tally_.Clear(); // the report counts since the encoder was found
     encoderConnected_ = r.Connected;
     UpdateCommandButtons();
 }

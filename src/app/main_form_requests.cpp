@@ -76,8 +76,8 @@ void TMainForm::SendSettings() {
 }
 
 std::vector<QPushButton*> TMainForm::CommandButtons() const {
-    return {btnFactoryReset,  btnSaveParams,   btnStartSelfCal,
-            btnSetZeroOffset, btnSetMultiturn, btnTarvinSetZero};
+    return {btnFactoryReset, btnSaveParams,    btnStartSelfCal, btnSetZeroOffset,
+            btnSetMultiturn, btnTarvinSetZero, btnSaveReport};
 }
 
 void TMainForm::UpdateCommandButtons() {

@@ -32,6 +32,7 @@ TMainForm& WindowHarness::Start() {
     env.RecordingFolder = [this] {
         return recordingFolder ? recordingFolder() : DefaultRecordingFolder();
     };
+    env.LocalNow = [this] { return localNow ? localNow() : QDateTime::currentDateTime(); };
     form = std::make_unique<TMainForm>(std::move(env));
     Pump();
     return *form;

@@ -56,5 +56,7 @@ public:
     QStringList saveSuggestions;
     /// Where recordings go; unset: the program's default folder.
     std::function<QString()> recordingFolder;
+    /// The window's local date and time; unset: the system's.
+    std::function<QDateTime()> localNow;
     std::unique_ptr<TMainForm> form;
 };

@@ -1,0 +1,223 @@
+// "Save installation report…" against the simulated box: the PDF is read back
+// with poppler's tools, so what a technician hands over is what is checked.
+#include "app/chart_color_series.h"
+#include "window_harness.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+#include <qcustomplot.h>
+
+namespace {
+/// What `tool` (poppler-utils) prints for `pdf`.
+QString Poppler(const QString& tool, const QStringList& args) {
+    const QString exe = QStandardPaths::findExecutable(tool);
+    if (exe.isEmpty()) {
+        qWarning("%s is missing: scripts/install-deps installs poppler-utils", qPrintable(tool));
+        return {};
+    }
+    QProcess p;
+    p.start(exe, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString PdfText(const QString& pdf) {
+    return Poppler(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+}
+
+QStringList Reports(const QDir& folder) {
+    return folder.entryList({QStringLiteral("INSTALLATION_*.pdf")}, QDir::Files, QDir::Name);
+}
+
+/// The clipboard's "Min: 0.771 mm" figure of `label`.
+QString ClipboardFigure(const QString& label) {
+    for (const QString& line : QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n")))
+        if (line.startsWith(label + QStringLiteral(": ")))
+            return line.mid(label.size() + 2);
+    return {};
+}
+
+bool Has(const QString& text, const QString& pattern) {
+    return QRegularExpression(pattern).match(text).hasMatch();
+}
+} // namespace
+
+class TestWindowReport : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QLocale::setDefault(QLocale::c()); }
+
+    void reportHoldsIdentityStatisticsAndFlags() {
+        QTemporaryDir dir;
+        WindowHarness h;
+        h.recordingFolder = [&] { return dir.path(); };
+        auto box = h.AddBox();
+        auto& cond = box->Encoder().Conditions();
+        box->Encoder().SetSpeedRpm(6, box->NowUs()); // one turn in about 140 readings
+        TMainForm& f = h.Start();
+        QVERIFY(!f.btnSaveReport->isEnabled());
+        QVERIFY(f.btnSaveReport->toolTip().contains(QStringLiteral("encoder is connected")));
+        QVERIFY(h.Connect());
+        QVERIFY(f.btnSaveReport->isEnabled());
+
+        // The Status page reads the detailed status at every fifth tick.
+        f.Pages->setCurrentWidget(f.tabEncStatus);
+        cond.DetailedStatus = 0x40 | 0x10;
+        h.Read(10);
+        cond.DetailedStatus = 0;
+        h.Read(5);
+
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        f.cbAirGap->setChecked(true);
+        f.cbPosPlot->setChecked(true);
+        h.Read(70);
+        cond.WarningBit = true;
+        h.Read(4);
+        cond.WarningBit = false;
+        h.Read(80);
+        double lowest = 360, highest = 0;
+        const QCPGraphDataContainer& points = f.serSignal->Points();
+        for (auto it = points.constBegin(); it != points.constEnd(); ++it) {
+            lowest = std::min(lowest, it->key);
+            highest = std::max(highest, it->key);
+        }
+        QVERIFY2(lowest < 10 && highest > 350, "the shaft went through a whole turn");
+        std::size_t readings = 0;
+        for (const Engine::Reading& r : h.rig.Reports<Engine::Reading>())
+            readings += r.Command != 255;
+
+        f.btnSaveReport->click();
+        QCOMPARE(h.boxes->Texts(), QStringList{});
+        const QStringList saved = Reports(QDir(dir.path()));
+        QCOMPARE(saved.size(), 1);
+        QVERIFY2(
+            Has(saved[0], QStringLiteral("^INSTALLATION_VLR14SPIST16B050_V24017_\\d{14}\\.pdf$")),
+            qPrintable(saved[0]));
+        const QString pdf = QDir(dir.path()).filePath(saved[0]);
+        QVERIFY(f.lblReportPath->text().endsWith(QDir::toNativeSeparators(pdf)));
+        QVERIFY(h.LogLines().contains(QStringLiteral("Installation report saved to ") +
+                                      QDir::toNativeSeparators(pdf)));
+
+        const QString text = PdfText(pdf);
+        QVERIFY2(!text.isEmpty(), "pdftotext read nothing");
+        for (const QString& pattern :
+             {QStringLiteral("/dev/ttyACM0"),
+              QStringLiteral("K730-6W\\s+V2\\.03\\s+USB-SPI interface"),
+              QStringLiteral("Part number\\s+VLR14SPIST16B050"),
+              QStringLiteral("Serial number\\s+V24017"),
+              QStringLiteral("Firmware\\s+2\\.1\\.4\\.1187"), QStringLiteral("Kind\\s+Single-turn"),
+              QStringLiteral("Magnet size\\s+16 mm"),
+              QStringLiteral("Readings\\s+%1\\b").arg(readings),
+              QStringLiteral("With error bit\\s+0\\b"), QStringLiteral("With warning bit\\s+4\\b"),
+              QStringLiteral("Status readings\\s+3\\b"),
+              QStringLiteral("Status flags seen\\s+Signal low \\(2\\), Speed \\(2\\)"),
+              QStringLiteral("Temperature\\s+\\d+\\.\\d °C"),
+              QStringLiteral("Air gap\\s+0\\.\\d\\d mm")})
+            QVERIFY2(Has(text, pattern), qPrintable(pattern + QStringLiteral("\n") + text));
+        const QString boxSerial = f.lblInterfaceSerial->text().section(QLatin1Char(' '), 1);
+        QVERIFY(!boxSerial.isEmpty());
+        QVERIFY2(Has(text, QStringLiteral("Serial number\\s+") + boxSerial), qPrintable(text));
+
+        // The figures are those "Copy" gives for the same points.
+        f.btnACopyClipboard->click();
+        const QRegularExpressionMatch figures =
+            QRegularExpression(QStringLiteral("\\n\\s*(\\d+)\\s+(\\S+ mm)\\s+(\\S+ mm)\\s+(\\S+ mm)"
+                                              "\\s+(\\S+) mm"))
+                .match(text);
+        QVERIFY2(figures.hasMatch(), qPrintable(text));
+        QCOMPARE(figures.captured(1).toInt(), f.serSignal->Count());
+        QVERIFY(f.serSignal->Count() >= 21);
+        QCOMPARE(figures.captured(2), ClipboardFigure(QStringLiteral("Min")));
+        QCOMPARE(figures.captured(3), ClipboardFigure(QStringLiteral("Max")));
+        QCOMPARE(figures.captured(4), ClipboardFigure(QStringLiteral("Avg")));
+        double sum = 0, squares = 0;
+        for (auto it = points.constBegin(); it != points.constEnd(); ++it)
+            sum += static_cast<float>(it->value);
+        const double mean = sum / points.size();
+        for (auto it = points.constBegin(); it != points.constEnd(); ++it)
+            squares += std::pow(static_cast<float>(it->value) - mean, 2);
+        QVERIFY(std::abs(figures.captured(5).toDouble() - std::sqrt(squares / points.size())) <
+                0.0006);
+
+        // One A4 page, the charts drawn as lines and text, not as pictures.
+        const QString info = Poppler(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY2(Has(info, QStringLiteral("Pages:\\s+1\\n")) &&
+                     info.contains(QStringLiteral("(A4)")),
+                 qPrintable(info));
+        const QString images = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        QCOMPARE(images.trimmed().split(QLatin1Char('\n')).size(), 2); // the header lines only
+
+        const QByteArray copy = qgetenv("TESSORAN_REPORT_COPY"); // for the picture in docs/
+        if (!copy.isEmpty()) {
+            QFile::remove(QString::fromLocal8Bit(copy));
+            QVERIFY(QFile::copy(pdf, QString::fromLocal8Bit(copy)));
+        }
+    }
+
+    void aReportNeverReplacesAFile() {
+        QTemporaryDir dir;
+        WindowHarness h;
+        h.recordingFolder = [&] { return dir.path(); };
+        h.localNow = [] { return QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)); };
+        h.AddBox();
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        const QString stem = QStringLiteral("INSTALLATION_VLR14SPIST16B050_V24017_20250304050607");
+        QFile earlier(QDir(dir.path()).filePath(stem + QStringLiteral(".pdf")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+        earlier.close();
+        f.btnSaveReport->click();
+        f.btnSaveReport->click();
+        QCOMPARE(Reports(QDir(dir.path())),
+                 (QStringList{stem + QStringLiteral(".pdf"), stem + QStringLiteral("_2.pdf"),
+                              stem + QStringLiteral("_3.pdf")}));
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+        // Without points the statistics say so, as "Copy" does.
+        const QString text = PdfText(QDir(dir.path()).filePath(stem + QStringLiteral("_3.pdf")));
+        QVERIFY2(text.contains(QStringLiteral("Not enough data points recorded")),
+                 qPrintable(text));
+    }
+
+    void aFailedSaveNamesFileAndReasonAndReadingGoesOn() {
+        QTemporaryDir dir;
+        WindowHarness h;
+        const QString missing = QDir(dir.path()).filePath(QStringLiteral("gone"));
+        h.recordingFolder = [&] { return missing; };
+        h.AddBox();
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.btnSaveReport->click();
+        QCOMPARE(h.boxes->shown.size(), 1u);
+        QCOMPARE(h.boxes->shown[0].BoxKind, MessageBoxes::Kind::Error);
+        const QString message = h.boxes->shown[0].Text;
+        QVERIFY2(message.contains(QDir::toNativeSeparators(missing) + QDir::separator() +
+                                  QStringLiteral("INSTALLATION_VLR14SPIST16B050_V24017_")),
+                 qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("No such file or directory")),
+                 qPrintable(message));
+        QVERIFY(f.lblReportPath->text().startsWith(QStringLiteral("Not saved")));
+        QVERIFY(!QDir(missing).exists());
+        const auto before = h.rig.Reports<Engine::Reading>().size();
+        h.Read(3);
+        QCOMPARE(h.rig.Reports<Engine::Reading>().size(), before + 3);
+    }
+};
+
+QTEST_MAIN(TestWindowReport)
+#include "test_window_report.moc"
