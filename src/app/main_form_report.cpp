@@ -27,8 +27,8 @@ QString OrDash(const QString& text) {
 
 /// The value, or why there is none.
 template <class T, class Format>
-QString Read(const std::optional<T>& value, Format format, const QString& where) {
-    return value ? format(*value) : QStringLiteral("not read (") + where + QStringLiteral(")");
+QString Read(const std::optional<T>& value, Format format, const QString& missing) {
+    return value ? format(*value) : missing;
 }
 
 /// The interface's version text is its identification, a dot and the firmware revision.
@@ -78,34 +78,27 @@ void TMainForm::btnSaveReportClick() {
                           ? QStringLiteral("not chosen")
                           : cbbMagnetSize->currentText() + QStringLiteral(" mm")}}};
 
-    const QString statusPage = QStringLiteral("Status page");
-    const QString installationPage = QStringLiteral("Installation page");
+    // The texts of the labels that show these values.
+    const auto fixed = [](int precision, int decimals, const QString& unit) {
+        return [=](double v) { return LocaleFixed(v, precision, decimals) + unit; };
+    };
+    const auto gapText = [](double v) {
+        return (std::isnan(v) ? QStringLiteral("---") : LocaleFixed(v, 5, 2)) +
+               QStringLiteral(" mm");
+    };
+    const auto level = [](std::int32_t v) { return QString::number(v); };
+    const QString onStatus = QStringLiteral("not read (read on the Status page)");
+    const QString onInstallation = QStringLiteral("not read (read on the Installation page)");
     page.Values = {
         QStringLiteral("Values at the moment of saving"),
-        {{QStringLiteral("Position"),
-          Read(
-              tally_.PositionDeg(),
-              [](double v) { return LocaleFixed(v, 12, 3) + QStringLiteral(" °"); }, statusPage)},
+        {{QStringLiteral("Position"), Read(tally_.PositionDeg(), fixed(12, 3, QStringLiteral(" °")),
+                                           QStringLiteral("no reading yet"))},
          {QStringLiteral("Temperature"),
-          Read(
-              tally_.TemperatureC(),
-              [](double v) { return LocaleFixed(v, 4, 1) + QStringLiteral(" °C"); }, statusPage)},
+          Read(tally_.TemperatureC(), fixed(4, 1, QStringLiteral(" °C")), onStatus)},
          {QStringLiteral("Speed"),
-          Read(
-              tally_.SpeedRpm(),
-              [](double v) { return LocaleFixed(v, 4, 1) + QStringLiteral(" RPM"); }, statusPage)},
-         {QStringLiteral("Signal level"),
-          Read(
-              tally_.SignalLevel(), [](std::int32_t v) { return QString::number(v); },
-              installationPage)},
-         {QStringLiteral("Air gap"), Read(
-                                         tally_.AirGapMm(),
-                                         [](double v) {
-                                             return (std::isnan(v) ? QStringLiteral("---")
-                                                                   : LocaleFixed(v, 5, 2)) +
-                                                    QStringLiteral(" mm");
-                                         },
-                                         installationPage)}}};
+          Read(tally_.SpeedRpm(), fixed(4, 1, QStringLiteral(" RPM")), onStatus)},
+         {QStringLiteral("Signal level"), Read(tally_.SignalLevel(), level, onInstallation)},
+         {QStringLiteral("Air gap"), Read(tally_.AirGapMm(), gapText, onInstallation)}}};
 
     QStringList seen;
     for (std::size_t i = 0; i < Monitor::DetailedStatusFlags.size(); ++i)

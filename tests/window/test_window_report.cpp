@@ -188,8 +188,9 @@ private slots:
                               stem + QStringLiteral("_3.pdf")}));
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("earlier"));
-        // Without points the statistics say so, as "Copy" does.
+        // Without points the statistics say so, as "Copy" does; a value never read is no 0.
         const QString text = PdfText(QDir(dir.path()).filePath(stem + QStringLiteral("_3.pdf")));
+        QVERIFY2(Has(text, QStringLiteral("Temperature\\s+not read")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Not enough data points recorded")),
                  qPrintable(text));
     }
