@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +34,7 @@ class LampPanel;
 class SpinEdit;
 class ColorPointSeries;
 class QCPGraph;
+struct InstallationReportPage;
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -278,6 +280,10 @@ private:
     void RedrawChart(QCustomPlot* chart);
     void RedrawStaleCharts();
 
+    // The installation report.
+    [[nodiscard]] InstallationReportPage ReportPage(const QDateTime& now,
+                                                    const QString& shown) const;
+
     MainFormEnvironment env_;
     QString versionText_;
     Engine::CaptionFields caption_;
@@ -296,7 +302,7 @@ private:
     // For the installation report: the box and the readings since the
     // encoder was found.
     Engine::InterfaceInfo interface_;
-    bool multiturn_ = false;
+    std::optional<bool> multiturn_; ///< unset until the first reading
     Monitor::ReadingTally tally_;
 };
 

@@ -46,15 +46,7 @@ Monitor::LocalDateTime ToLocal(const QDateTime& t) {
 }
 } // namespace
 
-void TMainForm::btnSaveReportClick() {
-    const QDateTime now = env_.LocalNow ? env_.LocalNow() : QDateTime::currentDateTime();
-    const QString folder = env_.RecordingFolder ? env_.RecordingFolder() : DefaultRecordingFolder();
-    const std::string name = Monitor::InstallationReportFileName(
-        partNumber_, serialNumber_, Monitor::RecordingTimestamp(ToLocal(now)));
-    const QString path = QString::fromStdString(
-        Monitor::UnusedRecordingPath(folder.toStdString(), name)); // UTF-8 both ways
-    const QString shown = QDir::toNativeSeparators(path);
-
+InstallationReportPage TMainForm::ReportPage(const QDateTime& now, const QString& shown) const {
     InstallationReportPage page;
     page.Title = QStringLiteral("Installation report");
     page.SavedAt = QLocale().toString(now, QStringLiteral("yyyy-MM-dd  HH:mm:ss"));
@@ -68,8 +60,9 @@ void TMainForm::btnSaveReportClick() {
                  {QStringLiteral("Serial number"), OrDash(Latin(caption_.InterfaceSerial))},
                  {QStringLiteral("Firmware"), OrDash(boxFirmware)}}};
     page.Encoder = {QStringLiteral("Encoder"),
-                    {{QStringLiteral("Kind"),
-                      multiturn_ ? QStringLiteral("Multiturn") : QStringLiteral("Single-turn")},
+                    {{QStringLiteral("Kind"), !multiturn_   ? QStringLiteral("—")
+                                              : *multiturn_ ? QStringLiteral("Multiturn")
+                                                            : QStringLiteral("Single-turn")},
                      {QStringLiteral("Part number"), OrDash(Latin(partNumber_))},
                      {QStringLiteral("Serial number"), OrDash(Latin(serialNumber_))},
                      {QStringLiteral("Firmware"), OrDash(Latin(firmwareVersion_))},
@@ -137,14 +130,28 @@ void TMainForm::btnSaveReportClick() {
     page.GapChart = {QStringLiteral("Air gap over the angle"), ChartAirGap,
                      serSignal->Count() == 0 ? QStringLiteral("No points: tick \"Plot air gap\".")
                                              : QString()};
-    page.PositionChart = {multiturn_ ? QStringLiteral("Position over the last readings: angle "
-                                                      "(right axis) and turns (left axis)")
-                                     : QStringLiteral("Position over the last readings: angle "
-                                                      "(right axis)"),
+    page.PositionChart = {multiturn_.value_or(false)
+                              ? QStringLiteral("Position over the last readings: angle "
+                                               "(right axis) and turns (left axis)")
+                              : QStringLiteral("Position over the last readings: angle "
+                                               "(right axis)"),
                           chartPosition,
                           SeriesPosST->Count() == 0
                               ? QStringLiteral("No points: tick the plot box on the Position page.")
                               : QString()};
+
+    return page;
+}
+
+void TMainForm::btnSaveReportClick() {
+    const QDateTime now = env_.LocalNow ? env_.LocalNow() : QDateTime::currentDateTime();
+    const QString folder = env_.RecordingFolder ? env_.RecordingFolder() : DefaultRecordingFolder();
+    const std::string name = Monitor::InstallationReportFileName(
+        partNumber_, serialNumber_, Monitor::RecordingTimestamp(ToLocal(now)));
+    const QString path = QString::fromStdString(
+        Monitor::UnusedRecordingPath(folder.toStdString(), name)); // UTF-8 both ways
+    const QString shown = QDir::toNativeSeparators(path);
+    const InstallationReportPage page = ReportPage(now, shown);
 
     // NewOnly: a file that appeared since the name was chosen is not replaced either.
     QFile file(path);
@@ -159,7 +166,7 @@ void TMainForm::btnSaveReportClick() {
         // A single-turn encoder has no turns: their empty axis would only puzzle.
         QCPAxis* turns = chartPosition->yAxis;
         const bool turnsShown = turns->visible();
-        turns->setVisible(turnsShown && multiturn_);
+        turns->setVisible(turnsShown && multiturn_.value_or(false));
         saved = WriteInstallationReport(page, file, reason);
         turns->setVisible(turnsShown);
         serSignal->SetVectorPoints(false);

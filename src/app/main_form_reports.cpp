@@ -96,7 +96,8 @@ void TMainForm::DrainReports() {
 }
 
 void TMainForm::Render(const Engine::LogLine& r) {
-    mmLog->appendPlainText(Latin(r.Text));
+    // UTF-8: a line may name a folder; device bytes in it are printable ASCII.
+    mmLog->appendPlainText(QString::fromStdString(r.Text));
     if (r.Scroll)
         ScrollLog();
 }
@@ -231,8 +232,10 @@ void TMainForm::Render(const Engine::Lost& r) {
 }
 
 void TMainForm::Render(const Engine::EncoderConnection& r) {
-    if (r.Connected && !encoderConnected_)
+    if (r.Connected && !encoderConnected_) {
         tally_.Clear(); // the report counts since the encoder was found
+        multiturn_.reset();
+    }
     encoderConnected_ = r.Connected;
     UpdateCommandButtons();
 }
@@ -242,7 +245,7 @@ void TMainForm::Render(const Engine::SupplyStatus& r) {
 }
 
 void TMainForm::Render(const Engine::Message& r) {
-    ShowBox(r.Error, Latin(r.Text));
+    ShowBox(r.Error, QString::fromStdString(r.Text));
 }
 
 void TMainForm::Render(const Engine::SetZeroOutcome& r) {
