@@ -21,7 +21,7 @@ enum class Colour { ButtonFace, Orange, Green, Navy, LightRed, Red, Lime, Grey }
 /// The colour of a reading's status: light red, orange or navy.
 [[nodiscard]] Colour StatusColour(Monitor::StatusColor status);
 
-/// One line at the end of the log; Scroll: then one page down.
+/// One line at the end of the log (UTF-8); Scroll: then one page down.
 struct LogLine {
     std::string Text;
     bool Scroll = true;
@@ -128,7 +128,7 @@ struct SupplyStatus {
     std::string Text;
 };
 
-/// A message the user must see; it never stops the engine.
+/// A message the user must see (UTF-8); it never stops the engine.
 struct Message {
     bool Error = true;
     std::string Text;
@@ -147,7 +147,7 @@ struct SetZeroOutcome {
 /// their elapsed time, then the end. Failed: the recording ended on an error
 /// (already reported as a message); Finished: ended normally.
 struct RecordingPath {
-    std::string Path;
+    std::string Path; ///< UTF-8
 };
 struct RecordingRow {
     std::uint32_t ElapsedMs = 0;

@@ -59,7 +59,7 @@ struct SendConfig {
 /// Make the current shaft position the encoder's zero.
 struct SetZeroHere {};
 
-/// Start a recording in Folder; DurationS as "Recording duration (sec)".
+/// Start a recording in Folder (UTF-8); DurationS as "Recording duration (sec)".
 struct StartRecording {
     std::string Folder;
     int DurationS = 20;
