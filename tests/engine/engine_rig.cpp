@@ -1,19 +1,9 @@
 #include "engine_rig.h"
 
+#include "manual_engine_clock.h"
 #include "scripted_port.h"
 
 namespace {
-
-class ManualEngineClock final : public Engine::Clock {
-public:
-    explicit ManualEngineClock(std::shared_ptr<K730Sim::ManualClock> clock)
-        : clock_(std::move(clock)) {}
-    std::int64_t NowMs() override { return clock_->NowUs() / 1000; }
-    void SleepMs(int ms) override { clock_->AdvanceMs(ms); }
-
-private:
-    std::shared_ptr<K730Sim::ManualClock> clock_;
-};
 
 // Passes everything to the port it wraps, and notes every write, every
 // restore of the saved settings and the close.

@@ -2,6 +2,7 @@
 // clock: what it prints of the engine's search, handshake and reading, and
 // what it says when there is no box or no encoder.
 #include "k730_box.h"
+#include "manual_engine_clock.h"
 #include "probe_front_end.h"
 #include "sim_clock.h"
 #include "sim_serial_port.h"
@@ -11,17 +12,6 @@
 #include <sstream>
 
 namespace {
-
-class ManualEngineClock final : public Engine::Clock {
-public:
-    explicit ManualEngineClock(std::shared_ptr<K730Sim::ManualClock> clock)
-        : clock_(std::move(clock)) {}
-    std::int64_t NowMs() override { return clock_->NowUs() / 1000; }
-    void SleepMs(int ms) override { clock_->AdvanceMs(ms); }
-
-private:
-    std::shared_ptr<K730Sim::ManualClock> clock_;
-};
 
 struct Printed {
     int Status = -1;
