@@ -112,6 +112,9 @@ private slots:
         QVERIFY(h.LogLines().contains(QStringLiteral("Installation report saved to ") +
                                       QDir::toNativeSeparators(pdf)));
 
+#ifdef Q_OS_WIN
+        QSKIP("poppler's tools are Linux programs: a test under wine cannot wait for them");
+#endif
         const QString text = PdfText(pdf);
         QVERIFY2(!text.isEmpty(), "pdftotext read nothing");
         for (const QString& pattern :
@@ -188,6 +191,9 @@ private slots:
                               stem + QStringLiteral("_3.pdf")}));
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+#ifdef Q_OS_WIN
+        QSKIP("poppler's tools are Linux programs: a test under wine cannot wait for them");
+#endif
         // Without points the statistics say so, as "Copy" does; a value never read is no 0.
         const QString text = PdfText(QDir(dir.path()).filePath(stem + QStringLiteral("_3.pdf")));
         QVERIFY2(Has(text, QStringLiteral("Temperature\\s+not read")), qPrintable(text));
@@ -210,8 +216,10 @@ private slots:
         QVERIFY2(message.contains(QDir::toNativeSeparators(missing) + QDir::separator() +
                                   QStringLiteral("INSTALLATION_VLR14SPIST16B050_V24017_")),
                  qPrintable(message));
-        QVERIFY2(message.contains(QStringLiteral("No such file or directory")),
-                 qPrintable(message));
+        // The reason in the system's words ("No such file or directory" on Linux).
+        QFile probe(QDir(missing).filePath(QStringLiteral("probe")));
+        QVERIFY(!probe.open(QIODevice::WriteOnly));
+        QVERIFY2(message.endsWith(QStringLiteral(": ") + probe.errorString()), qPrintable(message));
         QVERIFY(f.lblReportPath->text().startsWith(QStringLiteral("Not saved")));
         QVERIFY(!QDir(missing).exists());
         const auto before = h.rig.Reports<Engine::Reading>().size();
