@@ -21,7 +21,7 @@ std::vector<Report> EngineChannel::TakeReports() {
 }
 
 void EngineChannel::SetReportsWaiting(std::function<void()> notify) {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(notifyMutex_);
     notify_ = std::move(notify);
 }
 
@@ -31,12 +31,19 @@ void EngineChannel::Deliver(Report report) {
 }
 
 void EngineChannel::Publish() {
-    // Under the lock: once the window has said it is gone, no call reaches it.
-    const std::lock_guard lock(mutex_);
-    if (!notified_ && notify_ && !reports_.empty()) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (notified_ || reports_.empty())
+            return;
         notified_ = true;
-        notify_();
     }
+    // Not under the reports' lock: the window, woken by this call, takes them
+    // at once and would otherwise find the lock held, costing two more task
+    // switches per reading. Under its own lock instead, so that once the window
+    // has said it is gone, no call reaches it.
+    const std::lock_guard lock(notifyMutex_);
+    if (notify_)
+        notify_();
 }
 
 std::vector<Request> EngineChannel::TakeRequests() {

@@ -25,7 +25,8 @@ public:
     /// Every report made since the last call, in order.
     [[nodiscard]] std::vector<Report> TakeReports();
     /// Called (on the engine's thread) when published reports start waiting
-    /// to be taken; not again until they have been.
+    /// to be taken; not again until they have been. It may come just after
+    /// they were taken, so the window must accept finding none.
     void SetReportsWaiting(std::function<void()> notify);
 
     // The engine's side.
@@ -43,6 +44,7 @@ private:
     std::condition_variable wake_;
     std::vector<Request> requests_;
     std::vector<Report> reports_;
+    std::mutex notifyMutex_; // guards notify_ only; never taken with mutex_
     std::function<void()> notify_;
     bool notified_ = false;
     bool closed_ = false;
