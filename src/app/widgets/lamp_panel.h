@@ -12,6 +12,9 @@ public:
     void SetColor(const QColor& color);
     [[nodiscard]] QColor Color() const { return color_; }
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QColor color_;
 };
