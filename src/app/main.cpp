@@ -3,6 +3,7 @@
 #include "app/Velor_SPI_Main.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QTabWidget>
 
 int main(int argc, char** argv) {
@@ -17,9 +18,12 @@ int main(int argc, char** argv) {
     // and the recording closed before the window goes.
     TMainForm form(env);
     Engine::EngineThread engine(Engine::Environment::System(), env.Channel);
-    // One render of the first page before the window is mapped loads the
-    // fonts and the style's images, so its first expose is quick.
-    (void)form.Pages->currentWidget()->grab();
+    // One render of the top band and the first page before the window is
+    // mapped loads the fonts and the style's images, so its first expose is
+    // quick. (Not the whole window: the charts of hidden pages have no size.)
+    QWidget* const parts[] = {form.pnl1Top, form.pnlPosition, form.Pages};
+    for (QWidget* part : parts)
+        (void)part->grab();
     form.show();
     return app.exec();
 }
