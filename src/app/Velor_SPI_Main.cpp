@@ -83,13 +83,12 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::UpdateCaption() {
-    const auto latin = [](const std::string& bytes) { return QString::fromLatin1(bytes); };
     const QString caption = QStringLiteral("Tessoran® for K730-6W and Velor SPI encoders (ver: ") +
                             versionText_ + QStringLiteral("; IF sn: ") +
-                            latin(caption_.InterfaceSerial) + QStringLiteral(", fw: ") +
-                            latin(caption_.InterfaceVersion) + QStringLiteral("; Encoder sn: ") +
-                            latin(caption_.EncoderSerial) + QStringLiteral(", pn: ") +
-                            latin(caption_.EncoderPart) + QStringLiteral(")");
+                            Latin(caption_.InterfaceSerial) + QStringLiteral(", fw: ") +
+                            Latin(caption_.InterfaceVersion) + QStringLiteral("; Encoder sn: ") +
+                            Latin(caption_.EncoderSerial) + QStringLiteral(", pn: ") +
+                            Latin(caption_.EncoderPart) + QStringLiteral(")");
     // The taskbar text first: a platform that adds the application's name to
     // a title leaves a title equal to it alone, so the caption never doubles.
     QGuiApplication::setApplicationDisplayName(caption);

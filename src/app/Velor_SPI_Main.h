@@ -9,6 +9,7 @@
 #include "app/main_form_environment.h"
 #include "engine/engine_reports.h"
 #include "engine/engine_requests.h"
+#include "monitor/gap_statistics.h"
 #include "monitor/reading_tally.h"
 
 #include <QElapsedTimer>
@@ -211,6 +212,8 @@ public:
     void cbAirGapClick();
     void btnChartPosSaveClick();
     void btnACopyClipboardClick();
+    /// Over the air-gap chart's points, as "Copy" and the report give them.
+    [[nodiscard]] Monitor::GapStatistics ChartGapStatistics() const;
 
     // ---- the installation report (main_form_report.cpp)
     void btnSaveReportClick(); ///< a one-page PDF in the recording folder
@@ -305,6 +308,9 @@ private:
     std::optional<bool> multiturn_; ///< unset until the first reading
     Monitor::ReadingTally tally_;
 };
+
+/// Device text as the window shows it: one byte, one character.
+[[nodiscard]] QString Latin(const std::string& bytes);
 
 /// A number in "fixed (P, D)" with the locale's decimal separator.
 [[nodiscard]] QString LocaleFixed(double value, int precision, int decimals);

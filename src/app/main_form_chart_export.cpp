@@ -4,7 +4,6 @@
 #include "app/chart_color_series.h"
 #include "app/chart_png.h"
 #include "app/clipboard.h"
-#include "monitor/gap_statistics.h"
 
 #include <QFileInfo>
 
@@ -33,15 +32,20 @@ QString GapFigureText(float mm) {
     return LocaleFixed(mm, 5, 3) + QStringLiteral(" mm");
 }
 
-void TMainForm::btnACopyClipboardClick() {
-    const QString crlf = QStringLiteral("\r\n");
-    QString text = QStringLiteral("Part number: ") + QString::fromLatin1(partNumber_) + crlf +
-                   QStringLiteral("Serial number: ") + QString::fromLatin1(serialNumber_) + crlf +
-                   QStringLiteral("FW version: ") + QString::fromLatin1(firmwareVersion_) + crlf;
+Monitor::GapStatistics TMainForm::ChartGapStatistics() const {
     Monitor::GapStatistics stats;
     const QCPGraphDataContainer& points = serSignal->Points();
     for (auto it = points.constBegin(); it != points.constEnd(); ++it)
         stats.Add(it->value);
+    return stats;
+}
+
+void TMainForm::btnACopyClipboardClick() {
+    const QString crlf = QStringLiteral("\r\n");
+    QString text = QStringLiteral("Part number: ") + Latin(partNumber_) + crlf +
+                   QStringLiteral("Serial number: ") + Latin(serialNumber_) + crlf +
+                   QStringLiteral("FW version: ") + Latin(firmwareVersion_) + crlf;
+    const Monitor::GapStatistics stats = ChartGapStatistics();
     if (!stats.Enough()) {
         text += QStringLiteral("Not enough data points recorded!") + crlf;
     } else {

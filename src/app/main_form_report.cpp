@@ -5,7 +5,6 @@
 
 #include "app/chart_color_series.h"
 #include "app/installation_report.h"
-#include "monitor/gap_statistics.h"
 #include "monitor/recording_file.h"
 
 #include <QComboBox>
@@ -17,10 +16,6 @@
 #include <qcustomplot.h>
 
 namespace {
-QString Latin(const std::string& bytes) {
-    return QString::fromLatin1(bytes);
-}
-
 QString OrDash(const QString& text) {
     return text.isEmpty() ? QStringLiteral("—") : text;
 }
@@ -110,10 +105,7 @@ InstallationReportPage TMainForm::ReportPage(const QDateTime& now, const QString
                     seen.isEmpty() ? QStringLiteral("none") : seen.join(QStringLiteral(", "))}}};
 
     // The same points and figures as "Copy".
-    Monitor::GapStatistics stats;
-    const QCPGraphDataContainer& points = serSignal->Points();
-    for (auto it = points.constBegin(); it != points.constEnd(); ++it)
-        stats.Add(it->value);
+    const Monitor::GapStatistics stats = ChartGapStatistics();
     page.Statistics.Heading = QStringLiteral("Air-gap statistics over the chart's points");
     page.Statistics.Rows.emplace_back(QStringLiteral("Points"), count(stats.Count()));
     if (stats.Enough()) {

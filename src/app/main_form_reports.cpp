@@ -25,10 +25,6 @@
 
 namespace {
 
-QString Latin(const std::string& bytes) {
-    return QString::fromLatin1(bytes);
-}
-
 // Seconds with exactly two decimals and the locale's separators, e.g.
 // "1,234.50 seconds"; at most 8 significant digits survive the rounding.
 QString ElapsedSecondsText(std::uint32_t elapsedMs) {
@@ -60,6 +56,10 @@ QColor ToQColor(Engine::Colour colour) {
         break;
     }
     return WindowColors::Grey;
+}
+
+QString Latin(const std::string& bytes) {
+    return QString::fromLatin1(bytes);
 }
 
 QString LocaleFixed(double value, int precision, int decimals) {
