@@ -37,6 +37,9 @@ struct SimStats {
     std::uint64_t CorruptedReplies = 0;
     std::uint64_t Unanswered = 0;   ///< commands a silent box swallowed
     std::uint64_t DroppedBytes = 0; ///< reply bytes nobody was there to take
+    /// The clock's time (us) of the first byte received, 0 before: on the
+    /// machine's monotonic clock it tells which of several boxes was tried first.
+    std::uint64_t FirstInputUs = 0;
 };
 
 } // namespace K730Sim

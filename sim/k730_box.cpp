@@ -89,6 +89,8 @@ void K730Box::DropPending() {
 void K730Box::Receive(std::string_view bytes) {
     if (!plugged_)
         return;
+    if (stats_.FirstInputUs == 0 && !bytes.empty())
+        stats_.FirstInputUs = static_cast<std::uint64_t>(NowUs());
     stats_.BytesReceived += bytes.size();
     std::vector<BoxCommand> commands;
     parser_.Feed(bytes, NowUs(), commands);
@@ -253,7 +255,8 @@ std::string K730Box::StatsLine() const {
         << " good_encoder_replies=" << stats_.GoodEncoderReplies
         << " corrupted=" << stats_.CorruptedReplies << " unanswered=" << stats_.Unanswered
         << " dropped_bytes=" << stats_.DroppedBytes
-        << " config_commands=" << encoder_.ConfigCommandsDone();
+        << " config_commands=" << encoder_.ConfigCommandsDone()
+        << " first_input_us=" << stats_.FirstInputUs;
     return out.str();
 }
 

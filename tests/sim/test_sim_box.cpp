@@ -246,8 +246,11 @@ TEST(SimBox, UnplugHangsUpTheOpenPortAndReplugGivesANewOne) {
 
 TEST(SimBox, StatsCountAnsweredAndGoodPositionFrames) {
     SimRig rig;
-    for (int i = 0; i < 3; ++i)
+    rig.clock->AdvanceMs(5);
+    for (int i = 0; i < 3; ++i) {
         rig.Transfer(Cmd::Position);
+        rig.clock->AdvanceMs(1);
+    }
     rig.Transfer(Cmd::SignalLevel);
     (void)rig.Reply("?05:000");
     (void)rig.Reply("e");
@@ -259,6 +262,7 @@ TEST(SimBox, StatsCountAnsweredAndGoodPositionFrames) {
     EXPECT_EQ(s.Replies, 6u);
     EXPECT_NE(rig.box->StatsLine().find("position_frames=4 good_position_replies=3"),
               std::string::npos);
+    EXPECT_EQ(s.FirstInputUs, 5000u) << "the first byte's time, not a later one's";
 }
 
 TEST(SimBox, ControlLanguageRefusesWhatItCannotDo) {
