@@ -3,6 +3,7 @@
 #include "app/fonts.h"
 #include "app/logo.h"
 #include "app/widgets/lamp_panel.h"
+#include "app/widgets/page_tabs.h"
 #include "app/widgets/spin_edit.h"
 #include "app/window_colors.h"
 
@@ -69,7 +70,7 @@ void TMainForm::BuildLayout() {
     root->setSpacing(0);
     root->addWidget(BuildTopBand());
 
-    Pages = new QTabWidget(this);
+    Pages = new PageTabs(this);
     Pages->tabBar()->setFont(PixelFont(QStringLiteral("Arial Narrow"), 16, true));
     Pages->tabBar()->setExpanding(false);
     Pages->addTab(BuildSysCfgPage(), QStringLiteral("  System Config  "));

@@ -9,13 +9,27 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
 
 namespace {
+// The regions the widget was asked to paint.
+class PaintLog final : public QObject {
+public:
+    explicit PaintLog(QWidget* w) { w->installEventFilter(this); }
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+
 QStringList VisibleTabs(const TMainForm& f) {
     QStringList tabs;
     for (int i = 0; i < f.Pages->count(); ++i)
@@ -116,6 +130,29 @@ private slots:
         QTest::keyClick(&f, Qt::Key_Q, Qt::ShiftModifier | Qt::AltModifier);
         QVERIFY(!f.btnDebugUnlock->isHidden());
         QVERIFY(!f.Pages->isTabVisible(f.Pages->indexOf(f.tabDebug)));
+    }
+
+    void aNewValueOnAPageRepaintsOnlyItsLabelButAGrowingTabBarIsLaidOut() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QApplication::processEvents();
+        PaintLog log(f.Pages);
+        f.lblEncPwrStatus->setText(QStringLiteral("5.0V ON 36mA"));
+        QTRY_VERIFY(!log.painted.isEmpty());
+        QApplication::processEvents();
+        const QRect label(f.lblEncPwrStatus->mapTo(f.Pages, QPoint(0, 0)),
+                          f.lblEncPwrStatus->size());
+        QCOMPARE(log.painted.boundingRect() | label, label);
+
+        // A tab bar that grows by itself is still given its room.
+        QTabBar* bar = f.Pages->tabBar();
+        QFont font = bar->font();
+        font.setPixelSize(font.pixelSize() * 2);
+        bar->setFont(font);
+        QApplication::processEvents();
+        QCOMPARE(bar->height(), bar->sizeHint().height());
     }
 
     void keysStillReachTheFocusedControl() {
