@@ -24,7 +24,7 @@ TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       env_(std::move(env)) {
-    setFixedSize(1068, 652);
+    setFixedSize(FormSize);
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::white));
     setWindowIcon(TessoranIcon());

@@ -13,6 +13,7 @@
 #include "monitor/reading_tally.h"
 
 #include <QElapsedTimer>
+#include <QSize>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -185,6 +186,8 @@ public:
     static constexpr int MaxLogLines = 10000;
     /// Reports are drawn at most this often.
     static constexpr int FrameMs = 16;
+    /// The window is laid out in pixels, at one size.
+    static constexpr QSize FormSize{1068, 652};
 
     // ---- requests (main_form_requests.cpp)
     void rbPwr5vClick();

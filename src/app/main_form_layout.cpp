@@ -127,7 +127,9 @@ QWidget* TMainForm::BuildTopBand() {
     pnlPosition = new QFrame(band);
     pnlPosition->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlPosition->setAutoFillBackground(true);
-    pnlPosition->setFixedHeight(50);
+    // Fixed both ways, so the position's new text at every reading lays out
+    // this band alone, not the whole window.
+    pnlPosition->setFixedSize(FormSize.width(), 50);
     auto* pos = new QHBoxLayout(pnlPosition);
     pos->setContentsMargins(6, 2, 6, 2);
     lblPosUnit = new QLabel(QStringLiteral("Position in units"), pnlPosition);

@@ -18,14 +18,16 @@
 #include <QtTest>
 
 namespace {
-// The regions the widget was asked to paint.
+// What a widget was asked to paint, and how often to lay itself out.
 class PaintLog final : public QObject {
 public:
     explicit PaintLog(QWidget* w) { w->installEventFilter(this); }
     QRegion painted;
+    int layoutRequests = 0;
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Paint)
             painted += static_cast<QPaintEvent*>(e)->region();
+        layoutRequests += e->type() == QEvent::LayoutRequest ? 1 : 0;
         return false;
     }
 };
@@ -132,7 +134,7 @@ private slots:
         QVERIFY(!f.Pages->isTabVisible(f.Pages->indexOf(f.tabDebug)));
     }
 
-    void aNewValueOnAPageRepaintsOnlyItsLabelButAGrowingTabBarIsLaidOut() {
+    void newValuesRepaintTheirLabelsNotThePageOrWindowButAGrowingTabBarIsLaidOut() {
         WindowHarness h;
         TMainForm& f = h.Start();
         f.show();
@@ -145,6 +147,13 @@ private slots:
         const QRect label(f.lblEncPwrStatus->mapTo(f.Pages, QPoint(0, 0)),
                           f.lblEncPwrStatus->size());
         QCOMPARE(log.painted.boundingRect() | label, label);
+
+        // The position's text, new at every reading, lays out its band only.
+        PaintLog window(&f), position(f.lblPosUnit);
+        f.lblPosUnit->setText(QStringLiteral("123.456 °"));
+        QTRY_VERIFY(!position.painted.isEmpty());
+        QApplication::processEvents();
+        QCOMPARE(window.layoutRequests, 0);
 
         // A tab bar that grows by itself is still given its room.
         QTabBar* bar = f.Pages->tabBar();
