@@ -14,12 +14,13 @@ struct BoxIdentity {
 };
 
 struct BoxFaults {
-    bool Silent = false;          ///< receives everything, answers nothing
-    bool SetupError = false;      ///< "ERROR" to Cp, G0:1 and D055
-    bool ExtraBytes = false;      ///< a line feed after every CR, in the same write
-    int SlowMs = 0;               ///< every reply is held back this long
-    int SplitPieces = 1;          ///< replies go out in this many writes, 1 ms apart
-    double CrcCorruptionRate = 0; ///< share of SPI replies with one bit flipped
+    bool Silent = false;             ///< receives everything, answers nothing
+    bool SetupError = false;         ///< "ERROR" to Cp, G0:1 and D055
+    bool ExtraBytes = false;         ///< a line feed after every CR, in the same write
+    int SlowMs = 0;                  ///< every reply is held back this long
+    int SplitPieces = 1;             ///< replies go out in this many writes, 1 ms apart
+    double CrcCorruptionRate = 0;    ///< share of SPI replies with one bit flipped
+    std::size_t LongSerialBytes = 0; ///< serial-number reply padded to this length (a banner)
 };
 
 /// Counters of what the box did, for cross-checks against the program's records.

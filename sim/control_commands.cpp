@@ -35,6 +35,7 @@ constexpr std::string_view Help =
   extra on|off             a line feed after every CR
   silent on|off            the box answers nothing
   seterror on|off          ERROR to Cp, G0:1 and D055
+  long-serial BYTES        the box's serial-number reply padded to BYTES (0: as it is)
   stats                    print the counters
   help                     this list
   quit                     stop
@@ -200,6 +201,10 @@ ControlOutcome RunWithValue(K730Box& box, std::string_view name, std::string_vie
         if (!Parse(arg, seed))
             return Fail(bad);
         box.SetSeed(seed);
+    } else if (name == "long-serial") {
+        if (!Parse(arg, i) || i < 0 || i > (1 << 24))
+            return Fail(bad);
+        faults.LongSerialBytes = static_cast<std::size_t>(i);
     } else if (name == "slow" || name == "split") {
         if (!Parse(arg, i) || i < (name == "slow" ? 0 : 1) || i > 60000)
             return Fail(bad);

@@ -173,9 +173,13 @@ void K730Box::Handle(const BoxCommand& command) {
     case BoxOp::FirmwareRevision:
         Emit(identity_.FirmwareRevision + "\r", true);
         return;
-    case BoxOp::SerialNumber:
-        Emit(identity_.SerialNumber + "\r", true);
+    case BoxOp::SerialNumber: {
+        std::string serial = identity_.SerialNumber;
+        if (faults_.LongSerialBytes > serial.size() + 1)
+            serial.resize(faults_.LongSerialBytes - 1, '0');
+        Emit(serial + "\r", true);
         return;
+    }
     case BoxOp::ClockQuery:
         Emit(std::string(ClockNames[static_cast<std::size_t>(clockIndex_ - 1)]) + "\r", true);
         return;

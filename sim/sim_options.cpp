@@ -16,7 +16,7 @@ struct OptionInfo {
     std::string_view Help;
 };
 
-constexpr std::array<OptionInfo, 27> OptionTable = {{
+constexpr std::array<OptionInfo, 28> OptionTable = {{
     {"link", "PATH", "", "keep a symbolic link PATH pointing at the current pty"},
     {"nvram", "FILE", "", "load the encoder's saved settings from FILE, write saves to it"},
     {"stats", "", "", "print the counters when stopping"},
@@ -44,6 +44,7 @@ constexpr std::array<OptionInfo, 27> OptionTable = {{
     {"extra", "", "extra on", "a line feed after every CR"},
     {"silent", "", "silent on", "the box answers nothing"},
     {"seterror", "", "seterror on", "ERROR to Cp, G0:1 and D055"},
+    {"long-serial", "BYTES", "long-serial", "serial-number reply padded to BYTES, as a banner"},
 }};
 
 const OptionInfo* Find(std::string_view name) {

@@ -1,6 +1,7 @@
 #include "engine/monitor_engine.h"
 
 #include "encoder/encoder_transfer.h"
+#include "interface/port_list.h"
 #include "serial/Serial_driver.h"
 #include "util/Orodja.h"
 
@@ -130,6 +131,13 @@ int MonitorEngine::Exchange(std::string_view command, std::string& reply,
     Publish();
     const int status =
         Serial_driver::InterfaceCommand(K730_H.get(), command, expectedLength, reply);
+    // Said once while a device keeps sending over-long lines, not at every exchange.
+    const bool overlong =
+        status == Serial_driver::StatusTimeout && reply.size() >= Serial_driver::MaxReplyBytes;
+    if (overlong && !overlongReplies_)
+        Log("Reply longer than " + std::to_string(Serial_driver::MaxReplyBytes) + " bytes from " +
+            Interface::PortDisplayName(portName_) + ": dropped to its end");
+    overlongReplies_ = overlong;
     if (env_.OnExchange)
         env_.OnExchange({portName_, command, expectedLength, status, reply});
     return status;

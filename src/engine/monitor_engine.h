@@ -116,6 +116,7 @@ private:
     // The box.
     std::unique_ptr<Serial_driver::SerialPort> K730_H; ///< null: no port open
     std::string portName_;                             ///< the name K730_H was opened under
+    bool overlongReplies_ = false; ///< the last exchange's reply was cut at the byte bound
     std::string K730identifikacija;
     std::int32_t K730RevizijaFW = 0;
     std::string K730verzija;

@@ -29,6 +29,35 @@ int ReadQueued(SerialPort& port, std::string& reply) {
     return got < 0 ? got : 0;
 }
 
+// Reads and discards the rest of an over-long line: until a CR has passed, the
+// line is quiet, the port fails, or the byte or time bound is reached. Bytes
+// read past the CR go too: nothing has been asked yet, so they answer nothing.
+void DropRestOfLine(SerialPort& port) {
+    const std::int64_t start = port.NowMs();
+    std::size_t dropped = 0;
+    std::string chunk;
+    while (dropped < MaxDropBytes) {
+        const std::int64_t left = MaxDropMs - (port.NowMs() - start);
+        const int waiting = port.BytesWaiting();
+        if (waiting < 0 || left <= 0)
+            return;
+        if (waiting == 0) {
+            const int wait = static_cast<int>(std::min<std::int64_t>(DropQuietMs, left));
+            if (port.WaitReadable(wait) != WaitResult::Readable)
+                return;
+            continue;
+        }
+        chunk.clear();
+        const std::size_t want =
+            std::min(static_cast<std::size_t>(waiting), MaxDropBytes - dropped);
+        if (port.Read(std::min<std::size_t>(want, 4096), chunk) <= 0)
+            return;
+        dropped += chunk.size();
+        if (chunk.find('\r') != std::string::npos)
+            return;
+    }
+}
+
 // The exchange itself. Instead of polling the queue without pause, it sleeps in
 // WaitReadable until bytes come or the deadline passes, and ends at once when the
 // port is gone, rather than spinning to the time-out on a dead port.
@@ -53,6 +82,7 @@ int SerialTransfer(SerialPort* port, std::string_view command, std::uint32_t exp
             return StatusOk;
         }
         if (reply.size() >= MaxReplyBytes) {
+            DropRestOfLine(*port);
             return StatusTimeout;
         }
         const std::int64_t elapsed = port->NowMs() - start;

@@ -18,6 +18,15 @@ inline constexpr int ReplyTimeout = 400;
 /// memory.
 inline constexpr std::size_t MaxReplyBytes = 512;
 
+/// A reply cut at MaxReplyBytes is dropped to its end before the exchange
+/// returns, so its tail never becomes the next command's reply: bytes are read
+/// and discarded until a CR has passed or the line has been quiet for
+/// DropQuietMs, and never more than MaxDropBytes or for longer than MaxDropMs,
+/// so a device that floods for ever cannot hold the caller.
+inline constexpr std::size_t MaxDropBytes = 64 * 1024;
+inline constexpr int DropQuietMs = 20;
+inline constexpr int MaxDropMs = 250;
+
 /// Status codes of an exchange (besides minus an OS error code of a failed write).
 inline constexpr int StatusOk = 0;
 inline constexpr int StatusTimeout = -1;
@@ -28,7 +37,8 @@ inline constexpr int StatusNoPort = -3;
 /// (time-out; reply keeps what arrived), -3 (port is null; reply untouched), or
 /// minus the OS error code (write failed: reply untouched; port hung up during
 /// the wait: reply keeps what arrived). A reply that reaches MaxReplyBytes
-/// without completing ends the exchange at once with -1.
+/// without completing ends the exchange with -1 once the rest of its line has
+/// been dropped (see MaxDropBytes); `reply` keeps the first MaxReplyBytes.
 [[nodiscard]] int InterfaceCommand(SerialPort* port, std::string_view command,
                                    std::uint32_t expectedLength, std::string& reply);
 

@@ -319,4 +319,22 @@ TEST(DeviceText, AFloodWithoutCrStaysBounded) {
     EXPECT_LE(longest, MonitorEngine::MaxDeviceText + 40);
 }
 
+TEST(DeviceText, AnOverlongReplyIsDroppedSoTheNextCommandReadsItsOwn) {
+    EngineRig rig;
+    auto box = rig.AddBox();
+    box->Faults().LongSerialBytes = 40'000;
+    rig.Start();
+    ASSERT_TRUE(rig.Connect());
+    // The setup after the serial number got its own replies: no interface
+    // error, the encoder was found, and the drop was said once.
+    const Strings log = rig.LogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(),
+                         "Reply longer than 512 bytes from /dev/ttyACM0: dropped to its end"),
+              1);
+    EXPECT_TRUE(Contains(log, "Encoder found."));
+    EXPECT_TRUE(rig.Messages().empty());
+    ASSERT_FALSE(rig.Reports<InterfaceInfo>().empty());
+    EXPECT_TRUE(rig.Reports<InterfaceInfo>().back().Serial.starts_with("Serial: 0420317000"));
+}
+
 } // namespace

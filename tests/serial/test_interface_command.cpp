@@ -103,14 +103,46 @@ TEST(InterfaceCommandRules, PortErrorEndsTheExchangeAtOnce) {
     EXPECT_EQ(port.NowMs(), 1000 + 10);
 }
 
-TEST(InterfaceCommandRules, AFloodWithoutCrEndsAtTheBoundAtOnce) {
-    ScriptedPort port;
-    port.arrivals = {{1000, std::string(std::size_t{4} << 20, 'x')}};
-    std::string reply;
-    EXPECT_EQ(InterfaceCommand(&port, "e", 0, reply), StatusTimeout);
-    EXPECT_EQ(reply.size(), MaxReplyBytes);
-    EXPECT_EQ(port.NowMs(), 1000);
-    EXPECT_EQ(port.waits, 0);
+TEST(InterfaceCommandRules, AnOverlongLineIsDroppedToItsEndWithinBounds) {
+    struct Case {
+        const char* Name;
+        std::map<std::int64_t, std::string> Arrivals;
+        std::size_t LeftQueued; ///< bytes a later exchange still finds
+        std::int64_t EndsAtMs;
+    };
+    const std::string longLine = std::string(40'000, 'x') + "\r";
+    const Case cases[] = {
+        // Dropped through its CR, in one go; the next line is the next reply's.
+        {"to its CR", {{1000, longLine}}, 0, 1000},
+        // The line goes quiet without a CR: dropped once it has been quiet.
+        {"to its silence", {{1000, std::string(2000, 'x')}}, 0, 1000 + DropQuietMs},
+        // A flood that never ends: no more than the byte bound is taken.
+        {"a flood",
+         {{1000, std::string(std::size_t{4} << 20, 'x')}},
+         (std::size_t{4} << 20) - MaxReplyBytes - MaxDropBytes,
+         1000},
+        // A slow trickle: no longer than the time bound.
+        {"a trickle", {}, 0, 1000 + MaxDropMs},
+    };
+    for (const Case& c : cases) {
+        ScriptedPort port;
+        port.arrivals = c.Arrivals;
+        if (c.Arrivals.empty())
+            for (std::int64_t ms = 1000; ms < 3000; ms += 10)
+                port.arrivals[ms] = std::string(MaxReplyBytes, 'x');
+        std::string reply;
+        EXPECT_EQ(InterfaceCommand(&port, "e", 0, reply), StatusTimeout) << c.Name;
+        EXPECT_EQ(reply, std::string(MaxReplyBytes, 'x')) << c.Name;
+        EXPECT_EQ(port.NowMs(), c.EndsAtMs) << c.Name;
+        if (c.Arrivals.empty())
+            continue;
+        EXPECT_EQ(port.BytesWaiting(), static_cast<int>(c.LeftQueued)) << c.Name;
+        if (c.LeftQueued == 0) {
+            port.arrivals[port.NowMs()] = "OK\r";
+            EXPECT_EQ(InterfaceCommand(&port, "v", 0, reply), StatusOk) << c.Name;
+            EXPECT_EQ(reply, "OK\r") << c.Name;
+        }
+    }
 }
 
 } // namespace
