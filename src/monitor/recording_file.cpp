@@ -1,5 +1,7 @@
 #include "monitor/recording_file.h"
 
+#include "monitor/file_sync.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -124,14 +126,15 @@ bool RecordingLimitPassed(int limitSeconds, std::uint32_t elapsedMs) {
 }
 
 RecordingWriter::~RecordingWriter() {
-    if (file_)
-        std::fclose(file_);
+    (void)Close();
 }
 
 FileStatus RecordingWriter::Open(const std::string& path) {
     if (file_)
         (void)Close();
     path_ = path;
+    wholeBytes_ = 0;
+    syncedAtMs_ = 0;
     errno = 0;
     // Binary mode: the line ends are written as they stand on every system.
 #ifdef _WIN32
@@ -146,36 +149,59 @@ FileStatus RecordingWriter::Open(const std::string& path) {
 #endif
     if (!file_)
         return Failure(errno);
-    FileStatus header = WriteLine(RecordingHeader());
-    if (!header.Ok) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    return header;
+    return WriteLine(RecordingHeader());
 }
 
 FileStatus RecordingWriter::WriteLine(std::string_view line) {
     if (!file_)
         return {false, "the file is not open"};
     errno = 0;
-    const std::size_t written = std::fwrite(line.data(), 1, line.size(), file_);
-    if (written != line.size())
-        return Failure(errno);
+    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size())
+        return Abandon(errno);
     // Straight to the system: what is written survives a crash of the program.
     if (std::fflush(file_) != 0)
-        return Failure(errno);
+        return Abandon(errno);
+    wholeBytes_ += line.size();
     return {};
+}
+
+FileStatus RecordingWriter::WriteRow(const RecordingRow& row) {
+    FileStatus written = WriteLine(FormatRecordingRow(row));
+    if (written.Ok && row.TimeMs - syncedAtMs_ >= SyncEveryMs) {
+        syncedAtMs_ = row.TimeMs;
+        if (const int error = SyncToDisk(file_); error != 0)
+            return Abandon(error);
+    }
+    return written;
 }
 
 FileStatus RecordingWriter::Close() {
     if (!file_)
         return {};
+    const int syncError = SyncToDisk(file_);
     std::FILE* file = file_;
     file_ = nullptr; // closed even when the close reports an error
     errno = 0;
     if (std::fclose(file) != 0)
-        return Failure(errno);
-    return {};
+        return Abandon(errno);
+    return syncError == 0 ? FileStatus{} : Abandon(syncError);
+}
+
+FileStatus RecordingWriter::Abandon(int error) {
+    if (file_) {
+        std::fclose(file_); // the first failure is the one worth reporting
+        file_ = nullptr;
+    }
+    // A full disk can take part of a line: the file still ends after a whole
+    // one. Best effort: a device file, say, cannot be cut, and needs no cut.
+    try {
+        std::error_code ignored;
+        const fs::path path = FromUtf8(path_);
+        if (fs::is_regular_file(path, ignored) && fs::file_size(path, ignored) != wholeBytes_)
+            fs::resize_file(path, wholeBytes_, ignored);
+    } catch (const fs::filesystem_error&) {
+    }
+    return Failure(error);
 }
 
 } // namespace Monitor

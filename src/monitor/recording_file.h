@@ -1,9 +1,10 @@
 #pragma once
 // The position recording file: its name, its lines and a writer that pushes
 // every line to the operating system at once, so a crash or a kill loses
-// nothing that was written. Failures come back as status values with the
-// system's reason. Paths are UTF-8 on every system, so a folder named in any
-// language works on Windows too.
+// nothing that was written, and through to the disk once a second, so a power
+// cut loses at most that second. Whatever stops it, the file ends after a
+// whole row. Failures come back as status values with the system's reason. Paths are UTF-8 on every
+// system, so a folder named in any language works on Windows too.
 
 #include <cstdint>
 #include <cstdio>
@@ -75,9 +76,14 @@ struct FileStatus {
 };
 
 /// One recording file, open from a successful Open until Close. Every line is
-/// flushed to the system as it is written.
+/// flushed to the system as it is written. A write or close that fails closes
+/// the file and cuts it back to its last whole line.
 class RecordingWriter {
 public:
+    /// Rows are pushed through to the disk when a row's time is this far past
+    /// the last push, and once more at the close.
+    static constexpr std::uint32_t SyncEveryMs = 1000;
+
     RecordingWriter() = default;
     ~RecordingWriter();
     RecordingWriter(const RecordingWriter&) = delete;
@@ -88,9 +94,8 @@ public:
     [[nodiscard]] FileStatus Open(const std::string& path);
     /// Appends one line; fails when no file is open.
     [[nodiscard]] FileStatus WriteLine(std::string_view line);
-    [[nodiscard]] FileStatus WriteRow(const RecordingRow& row) {
-        return WriteLine(FormatRecordingRow(row));
-    }
+    /// Appends the row's line, and pushes the file to the disk when due.
+    [[nodiscard]] FileStatus WriteRow(const RecordingRow& row);
     /// Closes the file; closing when nothing is open succeeds.
     [[nodiscard]] FileStatus Close();
 
@@ -98,8 +103,12 @@ public:
     [[nodiscard]] const std::string& Path() const { return path_; }
 
 private:
+    FileStatus Abandon(int error);
+
     std::FILE* file_ = nullptr;
     std::string path_;
+    std::uintmax_t wholeBytes_ = 0; ///< size of the file up to its last whole line
+    std::uint32_t syncedAtMs_ = 0;  ///< the row time of the last push to the disk
 };
 
 } // namespace Monitor

@@ -15,6 +15,9 @@
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
+#ifdef __linux__
+#include <sys/mount.h>
+#endif
 
 namespace {
 
@@ -176,11 +179,11 @@ TEST(Recording, AFailedWriteEndsTheRecordingAndReadingGoesOn) {
     const std::string path = rig.Reports<RecordingPath>()[0].Path;
     const std::string kept = FileText(path);
     {
-        // The file may grow no more; SIGXFSZ would end the process.
+        // The file may grow by part of a row only; SIGXFSZ would end the process.
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
         rlimit full = saved;
-        full.rlim_cur = kept.size();
+        full.rlim_cur = kept.size() + 7;
         const auto handler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &full);
         rig.RunNextTick();
@@ -198,6 +201,41 @@ TEST(Recording, AFailedWriteEndsTheRecordingAndReadingGoesOn) {
     EXPECT_EQ(rig.Reports<Reading>().size(), 3u);
     EXPECT_EQ(rig.engine->EnabledCycle(), Cycle::Read);
     EXPECT_EQ(FileText(path), kept);
+}
+#endif
+
+#ifdef __linux__
+TEST(Recording, AFullDiskEndsTheRecordingAfterAWholeRowAndReadingGoesOn) {
+    Folder dir;
+    struct SmallDisk {
+        explicit SmallDisk(const fs::path& at) : Path(at) {
+            Mounted = ::mount("tessoran", at.c_str(), "tmpfs", 0, "size=8k") == 0;
+        }
+        ~SmallDisk() {
+            if (Mounted)
+                ::umount2(Path.c_str(), MNT_DETACH);
+        }
+        fs::path Path;
+        bool Mounted;
+    } disk(dir.Path);
+    if (!disk.Mounted)
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here: " << std::strerror(errno);
+    EngineRig rig;
+    Connected(rig);
+    rig.Post(StartRecording{dir.Path.string(), 0});
+    for (int tick = 0; tick < 5000 && rig.Reports<RecordingEnded>().empty(); ++tick)
+        rig.RunNextTick();
+    ASSERT_EQ(rig.Messages().size(), 1u);
+    EXPECT_NE(rig.Messages()[0].find(std::strerror(ENOSPC)), std::string::npos);
+    const std::size_t readings = rig.Reports<Reading>().size();
+    rig.RunNextTick();
+    EXPECT_EQ(rig.Reports<Reading>().size(), readings + 1);
+
+    // Every row but the one that did not fit, each whole.
+    std::string rows = Header + Rows(rig);
+    rows.erase(rows.rfind("\r\n", rows.size() - 3) + 2);
+    EXPECT_GT(rows.size(), 4000u);
+    EXPECT_EQ(FileText(rig.Reports<RecordingPath>()[0].Path), rows);
 }
 #endif
 
