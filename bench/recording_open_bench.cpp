@@ -113,7 +113,7 @@ int main() {
     start = std::chrono::steady_clock::now();
     Monitor::RecordingReadResult result = Monitor::ReadRecording(path);
     std::vector<double> readMs{MsSince(start)};
-    const double addedMb = static_cast<double>(StatusKb("VmHWM") - rssBefore) / 1024.0;
+    const double addedMb = static_cast<double>(StatusKb("VmHWM") - rssBefore) * 1024.0 / 1e6;
 
     const Monitor::RecordingContents& c = result.Contents;
     const Monitor::RecordingColumns& col = c.Columns;
