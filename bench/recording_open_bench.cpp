@@ -142,7 +142,7 @@ int main() {
     std::printf("ReadRecording, %zu rows, %d runs: first %.1f ms, median %.1f ms (%.0f MB/s)\n",
                 Rows, Runs, readMs.front(), median, fileMb / median * 1000.0);
     std::printf("  anchor: fread() of the same file, median %.1f ms\n", Median(bareMs));
-    std::printf("  columns reserved: %.1f bytes a row (%.1f MB)\n",
+    std::printf("  columns reserved: %.1f bytes a row (%.1f MB of address space)\n",
                 heldBytes / static_cast<double>(Rows), heldBytes / 1e6);
     std::printf("  peak memory added by the first read: %.1f MB%s\n", addedMb,
                 peakReset ? "" : " (peak could not be reset: an upper bound)");
