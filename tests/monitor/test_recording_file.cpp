@@ -145,9 +145,9 @@ TEST(RecordingReader, ReadsBackWhatTheWriterWroteAcrossReadChunks) {
         {4294967295u, "AB;C\xC3\xA9", 2147483647, 4294967295u, false, false},
     };
     TempFolder folder;
-    const std::string path = Utf8(folder.path / "r.csv");
+    const fs::path file = folder.path / fs::path(u8"Meßdaten.csv");
     RecordingWriter writer;
-    ASSERT_TRUE(writer.Open(path).Ok);
+    ASSERT_TRUE(writer.Open(Utf8(file)).Ok);
     RecordingColumns expected;
     constexpr std::uint32_t Filler = 50'000; // over 1 MiB: the reader's chunks split rows
     for (std::uint32_t i = 0; i < table.size() + Filler; ++i) {
@@ -162,7 +162,7 @@ TEST(RecordingReader, ReadsBackWhatTheWriterWroteAcrossReadChunks) {
     }
     ASSERT_TRUE(writer.Close().Ok);
 
-    const RecordingReadResult read = ReadRecording(path);
+    const RecordingReadResult read = ReadRecording(Utf8(file));
     ASSERT_EQ(read.Status, RecordingReadStatus::Ok);
     const RecordingContents& c = read.Contents;
     EXPECT_EQ(c.Columns.TimeMs, expected.TimeMs);
@@ -174,8 +174,7 @@ TEST(RecordingReader, ReadsBackWhatTheWriterWroteAcrossReadChunks) {
     EXPECT_EQ(c.ErrorRows, 2u);
     EXPECT_EQ(c.WarningRows, 2u);
     EXPECT_EQ(c.DurationMs(), table.size() + Filler - 1);
-    EXPECT_EQ(ParseRecording(ReadAll(folder.path / "r.csv")).Contents.Columns.TimeMs,
-              expected.TimeMs);
+    EXPECT_EQ(ParseRecording(ReadAll(file)).Contents.Columns.TimeMs, expected.TimeMs);
 }
 
 TEST(RecordingReader, DamagedFilesOpenWithTheirGoodRowsAndNameTheFirstBadLine) {
