@@ -125,6 +125,31 @@ bool RecordingLimitPassed(int limitSeconds, std::uint32_t elapsedMs) {
            std::uint64_t{elapsedMs} > static_cast<std::uint64_t>(limitSeconds) * 1000u;
 }
 
+std::FILE* OpenUtf8(const std::string& path, const char* mode) {
+#ifdef _WIN32
+    // A narrow path would go through the ANSI code page: open the UTF-16 one.
+    try {
+        const std::wstring wideMode(mode, mode + std::strlen(mode));
+        return _wfopen(FromUtf8(path).c_str(), wideMode.c_str());
+    } catch (const fs::filesystem_error&) {
+        errno = EILSEQ;
+        return nullptr;
+    }
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::uint64_t FileSizeUtf8(const std::string& path) {
+    try {
+        std::error_code error;
+        const std::uintmax_t size = fs::file_size(FromUtf8(path), error);
+        return error ? 0 : size;
+    } catch (const fs::filesystem_error&) {
+        return 0;
+    }
+}
+
 RecordingWriter::~RecordingWriter() {
     (void)Close();
 }
@@ -137,16 +162,7 @@ FileStatus RecordingWriter::Open(const std::string& path) {
     syncedAtMs_ = 0;
     errno = 0;
     // Binary mode: the line ends are written as they stand on every system.
-#ifdef _WIN32
-    // A narrow path would go through the ANSI code page: open the UTF-16 one.
-    try {
-        file_ = _wfopen(FromUtf8(path).c_str(), L"wb");
-    } catch (const fs::filesystem_error&) {
-        return Failure(EILSEQ);
-    }
-#else
-    file_ = std::fopen(path.c_str(), "wb");
-#endif
+    file_ = OpenUtf8(path, "wb");
     if (!file_)
         return Failure(errno);
     return WriteLine(RecordingHeader());

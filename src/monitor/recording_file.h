@@ -69,6 +69,13 @@ struct RecordingRow {
 /// is greater than it; 0 (or less) means no limit.
 [[nodiscard]] bool RecordingLimitPassed(int limitSeconds, std::uint32_t elapsedMs);
 
+/// std::fopen of a UTF-8 path (`mode` as fopen's, e.g. "rb"); on Windows through
+/// its UTF-16 name. Null with errno set on failure.
+[[nodiscard]] std::FILE* OpenUtf8(const std::string& path, const char* mode);
+
+/// The size in bytes of the file at a UTF-8 path; 0 when it cannot be told.
+[[nodiscard]] std::uint64_t FileSizeUtf8(const std::string& path);
+
 /// Outcome of one file operation: Reason holds the system's text on failure.
 struct FileStatus {
     bool Ok = true;

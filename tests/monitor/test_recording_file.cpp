@@ -1,5 +1,7 @@
-// The recording file: name, lines byte for byte, and the writer's failures.
+// The recording file: name, lines byte for byte, the writer's failures, and
+// the reader on good, damaged and foreign files.
 #include "monitor/recording_file.h"
+#include "monitor/recording_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include <iterator>
 #include <random>
 #include <set>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace Monitor;
@@ -131,4 +134,111 @@ TEST(RecordingWriter, AFolderNamedOutsideAsciiTakesTheRecordingsByTheirUtf8Paths
     for (const auto& entry : fs::directory_iterator(dir))
         files.insert(entry.path().filename());
     EXPECT_EQ(files, (std::set<fs::path>{name, FromUtf8(second).filename()}));
+}
+
+TEST(RecordingReader, ReadsBackWhatTheWriterWroteAcrossReadChunks) {
+    const std::vector<RecordingRow> table = {
+        {0, "FFFD0000AB", -3, 0, false, false},
+        {1, "FFFD00952E", -3, 37, false, true},
+        {2, "FFFF400000AB", -32768, 16383, true, false},
+        {1, "0000FFFD10", 0, 16383, true, true}, // back in time: kept in file order
+        {4294967295u, "AB;C\xC3\xA9", 2147483647, 4294967295u, false, false},
+    };
+    TempFolder folder;
+    const fs::path file = folder.path / fs::path(u8"Meßdaten.csv");
+    RecordingWriter writer;
+    ASSERT_TRUE(writer.Open(Utf8(file)).Ok);
+    RecordingColumns expected;
+    constexpr std::uint32_t Filler = 50'000; // over 1 MiB: the reader's chunks split rows
+    for (std::uint32_t i = 0; i < table.size() + Filler; ++i) {
+        const RecordingRow row =
+            i < table.size() ? table[i] : RecordingRow{i, "40023A", 0, i % 16384, false, false};
+        ASSERT_TRUE(writer.WriteRow(row).Ok);
+        expected.TimeMs.push_back(row.TimeMs);
+        expected.MT.push_back(row.MT);
+        expected.ST.push_back(row.ST);
+        expected.Flags.push_back((row.Error ? RecordingColumns::ErrorFlag : 0) |
+                                 (row.Warning ? RecordingColumns::WarningFlag : 0));
+    }
+    ASSERT_TRUE(writer.Close().Ok);
+
+    const RecordingReadResult read = ReadRecording(Utf8(file));
+    ASSERT_EQ(read.Status, RecordingReadStatus::Ok);
+    const RecordingContents& c = read.Contents;
+    EXPECT_EQ(c.Columns.TimeMs, expected.TimeMs);
+    EXPECT_EQ(c.Columns.MT, expected.MT);
+    EXPECT_EQ(c.Columns.ST, expected.ST);
+    EXPECT_EQ(c.Columns.Flags, expected.Flags);
+    EXPECT_TRUE(c.Columns.HasTurns);
+    EXPECT_EQ(c.BadLines, 0u);
+    EXPECT_EQ(c.ErrorRows, 2u);
+    EXPECT_EQ(c.WarningRows, 2u);
+    EXPECT_EQ(c.DurationMs(), table.size() + Filler - 1);
+    EXPECT_EQ(ParseRecording(ReadAll(file)).Contents.Columns.TimeMs, expected.TimeMs);
+}
+
+TEST(RecordingReader, DamagedFilesOpenWithTheirGoodRowsAndNameTheFirstBadLine) {
+    const std::string h = RecordingHeader();
+    const std::string a = "1;0x40023A;0;4096;0;-1;\r\n";
+    const std::string b = "2;0xFFFD00952E;-3;37;-1;0;\r\n";
+    struct Case {
+        std::string text;
+        std::size_t bad, firstBad;
+        std::string reason;
+        bool turns;
+        std::vector<std::uint32_t> times;
+    };
+    const std::string timeReason = "time \"x1\" is not a whole number from 0 to 4294967295";
+    const std::string mtReason = "MT \"2147483648\" is not a whole number from -2147483648 to "
+                                 "2147483647";
+    const std::string longRow = "2;0x" + std::string(5000, 'A') + ";0;1;0;0;\r\n";
+    const Case cases[] = {
+        {h + a + b + "3;0xFFFD01", 1, 4, "cut off: no line end", true, {1, 2}},
+        {h + a + "7;0x40023A;0;4096;0;\r\n" + b, 1, 3, "5 fields, 6 expected", true, {1, 2}},
+        {h + "x1;0x4;0;1;0;0;\r\n1;4;0;1;0;0;\r\n\r\n" + a, 3, 2, timeReason, false, {1}},
+        {h + "1;0x;0;1;0;0;\r\n" + a,
+         1,
+         2,
+         "RX \"0x\" is not 0x followed by the reply",
+         false,
+         {1}},
+        {h + "1;0x4;2147483648;1;0;0;\r\n", 1, 2, mtReason, false, {}},
+        {h + "1;0x4;0;1;1;0;\r\n", 1, 2, "Error \"1\" is neither -1 nor 0", false, {}},
+        {h + "1;0x4;0;1;0;-1\r\n", 1, 2, "no ';' after the last field", false, {}},
+        {h + a + longRow + b, 1, 3, "longer than 4096 characters", true, {1, 2}},
+        // LF only, the header without its last ';'.
+        {"Time(ms);RX;MT;ST;Error;Warning\n1;0x40023A;0;4096;0;-1;\n", 0, 0, "", false, {1}},
+        {"Time(ms);RX;MT;ST;Error;Warning;", 0, 0, "", false, {}},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.text.substr(0, 120));
+        const RecordingReadResult r = ParseRecording(t.text);
+        ASSERT_EQ(r.Status, RecordingReadStatus::Ok);
+        EXPECT_EQ(r.Contents.Columns.TimeMs, t.times);
+        EXPECT_EQ(r.Contents.BadLines, t.bad);
+        EXPECT_EQ(r.Contents.FirstBadLine, t.firstBad);
+        EXPECT_EQ(r.Contents.FirstBadReason, t.reason);
+        EXPECT_EQ(r.Contents.Columns.HasTurns, t.turns);
+    }
+}
+
+TEST(RecordingReader, RefusesWhatIsNotARecording) {
+    const std::string notHeader = "its first line is not \"Time(ms);RX;MT;ST;Error;Warning;\"";
+    TempFolder folder;
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "the file is empty"},
+        {"Date;Value\r\n2025-03-04;12.5\r\n", notHeader},
+        {"Time(ms);RX;MT\r\n1;0x40023A;0;\r\n", notHeader},
+        {"Time(ms);RX;MT;ST;Error;Warning;;\r\n", notHeader},
+    };
+    for (const auto& [text, reason] : cases) {
+        std::ofstream(folder.path / "f.csv", std::ios::binary) << text;
+        const RecordingReadResult r = ReadRecording(Utf8(folder.path / "f.csv"));
+        EXPECT_EQ(r.Status, RecordingReadStatus::NotARecording) << text;
+        EXPECT_EQ(r.Reason, reason);
+        EXPECT_EQ(r.Contents.Columns.Rows(), 0u);
+    }
+    const RecordingReadResult missing = ReadRecording(Utf8(folder.path / "gone.csv"));
+    EXPECT_EQ(missing.Status, RecordingReadStatus::CannotOpen);
+    EXPECT_EQ(missing.Reason, std::strerror(ENOENT));
 }
