@@ -1,0 +1,152 @@
+#include "monitor/installation_verdict.h"
+
+#include "encoder/Velor_konstante.h"
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+
+namespace Monitor {
+namespace {
+
+// Fixed-point text that ignores the C locale (the window sets the user's).
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return end.ec == std::errc{} ? std::string(text, end.ptr) : std::string("?");
+}
+
+// A limit as the user typed it: at least `minDecimals`, more only where it has them.
+std::string LimitText(double value, int minDecimals) {
+    for (int decimals = minDecimals; decimals < 6; ++decimals) {
+        const std::string text = Fixed(value, decimals);
+        double back = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        if (back == value)
+            return text;
+    }
+    return Fixed(value, 6);
+}
+
+std::string At(double angleDeg) {
+    return " at " + Fixed(angleDeg, 1) + "\xC2\xB0";
+}
+
+std::string BitCount(std::size_t count, std::string_view bit) {
+    return std::to_string(count) + (count == 1 ? " reading" : " readings") + " with the " +
+           std::string(bit) + " bit";
+}
+
+double AsShown(double gapMm) {
+    return std::round(gapMm * 100.0) / 100.0;
+}
+
+} // namespace
+
+bool InstallationLimits::AnySet() const {
+    return GapMinMm || GapMaxMm || SignalMin || MaxWarnings || MaxErrors;
+}
+
+std::optional<InstallationSample> InstallationSampleOf(unsigned char command,
+                                                       const TEncoderPosition& position,
+                                                       const TEncoderAuxData& aux) {
+    namespace Cmd = Velor_konstante::Cmd;
+    if (command == Cmd::Skipped)
+        return std::nullopt;
+    InstallationSample sample;
+    sample.ErrBit = position.ErrBit;
+    sample.WarnBit = position.WarnBit;
+    // The angle the air-gap chart puts the point at.
+    sample.AngleDeg = position.ST_value * position.Resolution_unit;
+    if (command == Cmd::SignalLevel) {
+        sample.SignalLevel = aux.SignalLevel;
+        sample.GapMm = aux.AirGap;
+    }
+    return sample;
+}
+
+void InstallationVerdict::Add(const InstallationSample& sample) {
+    ++readings_;
+    errors_ += sample.ErrBit ? 1 : 0;
+    warnings_ += sample.WarnBit ? 1 : 0;
+    // The first point of the worst value is the one named.
+    const auto keep = [angle = sample.AngleDeg](std::optional<Worst>& worst, double value,
+                                                auto worse) {
+        if (!worst || worse(value, worst->Value))
+            worst = Worst{value, angle};
+    };
+    if (sample.SignalLevel && *sample.SignalLevel >= 0)
+        keep(lowestSignal_, *sample.SignalLevel, std::less<>{});
+    if (std::isnan(sample.GapMm))
+        return;
+    gaps_.Add(sample.GapMm);
+    coverage_.Add(sample.AngleDeg);
+    keep(lowestGap_, sample.GapMm, std::less<>{});
+    keep(highestGap_, sample.GapMm, std::greater<>{});
+}
+
+VerdictResult InstallationVerdict::Judge(const InstallationLimits& limits) const {
+    VerdictResult result;
+    result.SectorsSeen = coverage_.SectorsSeen();
+    if (!limits.AnySet() && !limits.FullTurn)
+        return result;
+
+    auto& reasons = result.Reasons;
+    if (limits.GapMaxMm && highestGap_ && AsShown(highestGap_->Value) > *limits.GapMaxMm)
+        reasons.push_back("air gap " + Fixed(highestGap_->Value, 2) + " mm above " +
+                          LimitText(*limits.GapMaxMm, 2) + " mm" + At(highestGap_->AngleDeg));
+    if (limits.GapMinMm && lowestGap_ && AsShown(lowestGap_->Value) < *limits.GapMinMm)
+        reasons.push_back("air gap " + Fixed(lowestGap_->Value, 2) + " mm below " +
+                          LimitText(*limits.GapMinMm, 2) + " mm" + At(lowestGap_->AngleDeg));
+    if (limits.SignalMin && lowestSignal_ && lowestSignal_->Value < *limits.SignalMin)
+        reasons.push_back("signal level " + Fixed(lowestSignal_->Value, 0) + " below " +
+                          LimitText(*limits.SignalMin, 0) + At(lowestSignal_->AngleDeg));
+    if (limits.MaxErrors && errors_ > *limits.MaxErrors)
+        reasons.push_back(BitCount(errors_, "error"));
+    if (limits.MaxWarnings && warnings_ > *limits.MaxWarnings)
+        reasons.push_back(BitCount(warnings_, "warning"));
+
+    if (!reasons.empty()) {
+        result.Kind = Verdict::Fail;
+    } else if (limits.FullTurn && !coverage_.Full()) {
+        result.Kind = Verdict::Incomplete;
+        reasons.push_back(
+            "Turn the shaft through a whole turn: " + std::to_string(result.SectorsSeen) + " of " +
+            std::to_string(CoverageSectors) + " sectors seen");
+    } else {
+        result.Kind = Verdict::Pass;
+    }
+    return result;
+}
+
+std::string_view VerdictName(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Pass:
+        return "PASS";
+    case Verdict::Fail:
+        return "FAIL";
+    case Verdict::Incomplete:
+        return "INCOMPLETE";
+    case Verdict::NoLimits:
+        break;
+    }
+    return "";
+}
+
+std::string VerdictLine(const VerdictResult& result) {
+    switch (result.Kind) {
+    case Verdict::Pass:
+        return "PASS";
+    case Verdict::Fail:
+        return "FAIL: " + result.Reasons.front();
+    case Verdict::Incomplete:
+        return "Turn the shaft: " + std::to_string(result.SectorsSeen) + " of " +
+               std::to_string(CoverageSectors) + " sectors seen";
+    case Verdict::NoLimits:
+        break;
+    }
+    return "";
+}
+
+} // namespace Monitor
