@@ -36,8 +36,8 @@ struct Ran {
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Two turns a second: a run of one second sees the whole turn.
-        ASSERT_TRUE(sim_.Start({K730_SIM_PATH, "--speed", "120"}));
+        // A turn a second: a check of two seconds sees the whole turn twice.
+        ASSERT_TRUE(sim_.Start({K730_SIM_PATH, "--speed", "60"}));
         port_ = sim_.ReadLine();
         ASSERT_EQ(port_.rfind("/dev/pts/", 0), 0u) << port_;
         dir_ = fs::temp_directory_path() / ("tessoran-cli-test-" + std::to_string(getpid()));
@@ -220,7 +220,7 @@ TEST_F(Cli, CheckPassesFailsOrAsksForTheWholeTurn) {
             sim_.Command(c.SimCommand);
             ASSERT_FALSE(sim_.Sync().empty());
         }
-        std::vector<std::string> args{"check", "--seconds", "1", "--interval", "2"};
+        std::vector<std::string> args{"check", "--seconds", "2", "--interval", "2"};
         args.insert(args.end(), c.Limits.begin(), c.Limits.end());
         const Ran ran = Run(args);
         EXPECT_EQ(ran.Status, c.Status) << ran.Text();

@@ -157,10 +157,8 @@ int ExitStatusOf(Monitor::Verdict verdict) {
 
 int CheckCommand(Words words) {
     Arguments args(CheckSpec, words);
-    if (args.Help()) {
-        std::cout << HelpText(CheckSpec);
-        return ExitOk;
-    }
+    if (args.Help())
+        return args.ShowHelp();
     const int interval = static_cast<int>(args.Integer("interval", 70, 1, 10000));
     const std::int64_t seconds = args.Integer("seconds", 10, 1, 100'000'000);
     Monitor::InstallationLimits limits;
@@ -184,9 +182,7 @@ int CheckCommand(Words words) {
             if (const auto sample = Monitor::InstallationSampleOf(r->Command, r->Position, r->Aux))
                 verdict.Add(*sample);
     });
-    session.Handle(Engine::ShowPage{Monitor::Page::Installation});
-    session.Handle(Engine::SetReadInterval{interval});
-    int status = session.Connect(std::cerr);
+    int status = session.Connect(Monitor::Page::Installation, interval, std::cerr);
     if (status == ExitOk && session.HandshakeFaulted()) {
         std::cerr << "The box refused a setting: no verdict" << std::endl;
         status = ExitProblems;

@@ -128,6 +128,11 @@ std::string Arguments::Text(std::string_view name, std::string fallback) const {
     return text ? *text : std::move(fallback);
 }
 
+int Arguments::ShowHelp() const {
+    std::cout << HelpText(command_);
+    return ExitOk;
+}
+
 int Arguments::UsageError() const {
     std::cerr << "tessoran-cli " << command_.Name << ": " << error_ << "\nTry 'tessoran-cli "
               << command_.Name << " --help'.\n";

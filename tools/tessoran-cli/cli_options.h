@@ -38,6 +38,8 @@ public:
     Arguments(const CommandSpec& command, std::span<const std::string> args);
 
     [[nodiscard]] bool Help() const { return help_; }
+    /// Prints the subcommand's --help text on standard output; returns ExitOk.
+    [[nodiscard]] int ShowHelp() const;
     [[nodiscard]] const std::vector<std::string>& Ports() const { return ports_; }
     [[nodiscard]] bool Flag(std::string_view name) const { return values_.contains(name); }
 

@@ -55,7 +55,9 @@ bool Session::FindEncoder() {
     return readings_ > 0;
 }
 
-int Session::Connect(std::ostream& err) {
+int Session::Connect(Monitor::Page page, int intervalMs, std::ostream& err) {
+    engine_.Handle(Engine::ShowPage{page});
+    engine_.Handle(Engine::SetReadInterval{intervalMs});
     const char* missing = !FindBox()       ? "No K730-6W found"
                           : !FindEncoder() ? "No encoder answered"
                                            : nullptr;

@@ -36,8 +36,9 @@ public:
     /// The encoder search until a first reading, or until EncoderSearchTicks
     /// ticks went by without one; whether one came.
     bool FindEncoder();
-    /// FindBox, then FindEncoder: ExitOk, or ExitNoBox with the reason on `err`.
-    [[nodiscard]] int Connect(std::ostream& err);
+    /// Asks for `page`'s reading schedule at `intervalMs`, then FindBox and
+    /// FindEncoder: ExitOk, or ExitNoBox with the reason on `err`.
+    [[nodiscard]] int Connect(Monitor::Page page, int intervalMs, std::ostream& err);
     /// Runs ticks for `ms` (0: without end) until `done` says so or a stop is
     /// asked for.
     void Run(std::int64_t ms, const std::function<bool()>& done = {});

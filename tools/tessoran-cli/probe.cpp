@@ -334,10 +334,8 @@ constexpr CommandSpec ProbeSpec{
 
 int ProbeCommand(Words words) {
     Arguments args(ProbeSpec, words);
-    if (args.Help()) {
-        std::cout << HelpText(ProbeSpec);
-        return ExitOk;
-    }
+    if (args.Help())
+        return args.ShowHelp();
     ProbeOptions options;
     options.Rounds = static_cast<int>(args.Integer("rounds", 0, 1, 1'000'000));
     if (!args.Error().empty())

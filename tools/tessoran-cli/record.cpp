@@ -77,10 +77,8 @@ struct Recording {
 
 int RecordCommand(Words words) {
     Arguments args(RecordSpec, words);
-    if (args.Help()) {
-        std::cout << HelpText(RecordSpec);
-        return ExitOk;
-    }
+    if (args.Help())
+        return args.ShowHelp();
     const int interval = static_cast<int>(args.Integer("interval", 70, 1, 10000));
     const int seconds = static_cast<int>(args.Integer("seconds", 0, 0, 100'000'000));
     const std::string folder = AbsoluteFolder(args.Text("folder", "."));
@@ -94,9 +92,7 @@ int RecordCommand(Words words) {
         diagnostics.Report(report);
         recording.Take(report);
     });
-    session.Handle(Engine::ShowPage{Monitor::Page::Other});
-    session.Handle(Engine::SetReadInterval{interval});
-    const int status = session.Connect(std::cerr);
+    const int status = session.Connect(Monitor::Page::Other, interval, std::cerr);
     if (status != ExitOk) {
         StopDone();
         return status;

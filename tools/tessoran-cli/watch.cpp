@@ -173,10 +173,8 @@ private:
 
 int WatchCommand(Words words) {
     Arguments args(WatchSpec, words);
-    if (args.Help()) {
-        std::cout << HelpText(WatchSpec);
-        return ExitOk;
-    }
+    if (args.Help())
+        return args.ShowHelp();
     const int interval = static_cast<int>(args.Integer("interval", 70, 1, 10000));
     const std::int64_t seconds = args.Integer("seconds", 0, 0, 100'000'000);
     const std::string values = args.Choice("values", ValueNames);
@@ -195,9 +193,7 @@ int WatchCommand(Words words) {
         if (const auto* reading = std::get_if<Engine::Reading>(&report))
             printer.Print(*reading, clock->NowMs());
     });
-    session.Handle(Engine::ShowPage{set.Page});
-    session.Handle(Engine::SetReadInterval{interval});
-    const int status = session.Connect(std::cerr);
+    const int status = session.Connect(set.Page, interval, std::cerr);
     if (status == ExitOk)
         session.Run(seconds * 1000);
     StopDone();
