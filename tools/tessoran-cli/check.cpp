@@ -24,7 +24,7 @@ constexpr OptionSpec CheckOptionTable[] = {
     {"signal-min", "LEVEL", "lowest signal level allowed"},
     {"max-warnings", "N", "readings with the warning bit allowed"},
     {"max-errors", "N", "readings with the error bit allowed (0)"},
-    {"full-turn", "", "INCOMPLETE unless all 36 sectors of 10 degrees had an air-gap point"},
+    {"full-turn", "", "INCOMPLETE until each 10-degree sector had an air-gap point"},
     {"json", "", "one JSON object instead of text"},
 };
 

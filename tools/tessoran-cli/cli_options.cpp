@@ -21,8 +21,8 @@ std::string HelpText(const CommandSpec& command) {
         text += left + std::string(option.Help) + "\n";
     }
     text += "  --help                this text\n\n"
-            "PORTs (COM7, /dev/ttyACM0) replace the USB serial ports the program would\n"
-            "probe; on Linux the variable TESSORAN_PORTS adds device paths to those.\n\n" +
+            "PORTs (COM7, /dev/ttyACM0), when given, are probed instead of the USB\n"
+            "serial ports (and on Linux the device paths in TESSORAN_PORTS).\n\n" +
             std::string(command.ExitStatus);
     return text;
 }
