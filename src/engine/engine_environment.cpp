@@ -17,6 +17,17 @@ void SteadyClock::SleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void SteadyClock::SleepUntilMs(std::int64_t ms) {
+    using namespace std::chrono;
+    std::this_thread::sleep_until(steady_clock::time_point(milliseconds(ms)));
+}
+
+void Clock::SleepUntilMs(std::int64_t ms) {
+    const std::int64_t wait = ms - NowMs();
+    if (wait > 0)
+        SleepMs(static_cast<int>(wait));
+}
+
 namespace {
 Monitor::LocalDateTime LocalDateTimeNow() {
     const std::time_t now = std::time(nullptr);

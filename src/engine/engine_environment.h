@@ -25,6 +25,10 @@ public:
     /// Lets `ms` pass (the waits between configuration bytes, the supply's
     /// settling time).
     virtual void SleepMs(int ms) = 0;
+    /// Lets time pass until NowMs() reaches `ms`. A tick due at a whole
+    /// millisecond is met on it, not up to one later as SleepMs(due - NowMs())
+    /// would, NowMs being cut to the millisecond.
+    virtual void SleepUntilMs(std::int64_t ms);
 };
 
 /// The machine's monotonic clock.
@@ -32,6 +36,7 @@ class SteadyClock final : public Clock {
 public:
     [[nodiscard]] std::int64_t NowMs() override;
     void SleepMs(int ms) override;
+    void SleepUntilMs(std::int64_t ms) override;
 };
 
 /// One exchange with the box, as the engine made it; valid during the call.

@@ -12,6 +12,7 @@ endif()
 set(app com.tessoran.Tessoran)
 set(expected
     bin/tessoran
+    bin/tessoran-cli
     bin/k730-sim
     share/applications/${app}.desktop
     share/doc/tessoran/README.md)
@@ -31,7 +32,7 @@ if(missing)
 endif()
 
 # The programs run from the menu: executable, and a PNG where a PNG is named.
-foreach(program tessoran k730-sim)
+foreach(program tessoran tessoran-cli k730-sim)
     file(GET_RUNTIME_DEPENDENCIES EXECUTABLES ${PREFIX}/bin/${program}
         UNRESOLVED_DEPENDENCIES_VAR unresolved)
     if(unresolved)

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <sstream>
 #include <thread>
 
 #include <fcntl.h>
@@ -85,6 +86,29 @@ std::string SimProcess::ReadLine(int timeoutMs) {
     return ReadLineFrom(out_, outBuffer_, timeoutMs);
 }
 
+std::vector<std::string> SimProcess::ReadAllLines(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        pollfd p{out_, POLLIN, 0};
+        char chunk[4096];
+        if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0)
+            break;
+        const ssize_t got = read(out_, chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        outBuffer_.append(chunk, static_cast<std::size_t>(got));
+    }
+    std::vector<std::string> lines;
+    std::istringstream in(outBuffer_);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    outBuffer_.clear();
+    return lines;
+}
+
 std::string SimProcess::ReadErrorLine(int timeoutMs) {
     return ReadLineFrom(err_, errBuffer_, timeoutMs);
 }
@@ -98,11 +122,15 @@ std::string SimProcess::Sync() {
     }
 }
 
-int SimProcess::Terminate() {
+int SimProcess::Terminate(int signal) {
     if (pid_ <= 0)
         return -1;
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 500; ++i) {
+    kill(pid_, signal);
+    return Wait();
+}
+
+int SimProcess::Wait(int timeoutMs) {
+    for (int i = 0; pid_ > 0 && i < timeoutMs / 10; ++i) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;

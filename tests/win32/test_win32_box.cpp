@@ -1,4 +1,4 @@
-// The box through the Win32 port, as k730-probe and the window meet it: found
+// The box through the Win32 port, as tessoran-cli and the window meet it: found
 // by the engine among the listed ports, its handshake, and encoder frames of
 // both kinds decoded by the core.
 
@@ -6,7 +6,8 @@
 #include "encoder/Velor_konstante.h"
 #include "encoder/encoder_transfer.h"
 #include "engine/engine_environment.h"
-#include "probe_front_end.h"
+#include "exit_status.h"
+#include "probe.h"
 #include "sim_fixture.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ protected:
         return result;
     }
 
-    // k730-probe's run on this machine's ports, in real time.
+    // tessoran-cli probe's run on this machine's ports, in real time.
     struct Printed {
         int Status = -1;
         std::string Text;
@@ -45,7 +46,7 @@ protected:
     static Printed Probe() {
         std::ostringstream out;
         Printed p;
-        p.Status = K730Probe::Run(Engine::Environment::System(), {}, out);
+        p.Status = TessoranCli::RunProbe(Engine::Environment::System(), {}, out);
         p.Text = out.str();
         std::istringstream in(p.Text);
         for (std::string line; std::getline(in, line);)
@@ -56,7 +57,7 @@ protected:
 
 TEST_F(Win32Box, FoundAmongTheListedPortsAndHandshakeAccepted) {
     const Printed p = Probe();
-    EXPECT_EQ(p.Status, K730Probe::ExitOk) << p.Text;
+    EXPECT_EQ(p.Status, TessoranCli::ExitOk) << p.Text;
     EXPECT_NE(p.Text.find("\nInterface found on " + Win32Fixture::SimPort() + "\n"),
               std::string::npos)
         << p.Text;
@@ -82,7 +83,7 @@ TEST_F(Win32Box, FoundAmongTheListedPortsAndHandshakeAccepted) {
 TEST_F(Win32Box, RefusedSettingsAreReported) {
     ASSERT_TRUE(Win32Fixture::SimCommand("seterror on"));
     const Printed p = Probe();
-    EXPECT_EQ(p.Status, K730Probe::ExitProblems) << p.Text;
+    EXPECT_EQ(p.Status, TessoranCli::ExitProblems) << p.Text;
     std::vector<std::string> refused;
     for (const std::string& line : p.Lines) {
         if (line.find("  PROBLEM: ") != std::string::npos)

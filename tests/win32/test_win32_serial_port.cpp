@@ -25,7 +25,7 @@ protected:
         port_ = Win32Fixture::OpenSimPort();
         ASSERT_NE(port_, nullptr);
     }
-    // Other programs (k730-probe's test) meet the simulator as it starts.
+    // Other programs (tessoran-cli's tests) meet the simulator as it starts.
     void TearDown() override { EXPECT_TRUE(Win32Fixture::ResetSim()); }
 
     int Ask(std::string_view command, std::uint32_t expected, std::string& reply) {

@@ -1,17 +1,21 @@
-#include "probe_front_end.h"
+#include "probe.h"
 
+#include "cli_options.h"
+#include "cli_session.h"
 #include "cpu_time.h"
-#include "engine/monitor_engine.h"
+#include "exit_status.h"
 #include "interface/k730_commands.h"
 #include "serial/Serial_driver.h"
+#include "subcommands.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <iostream>
 #include <optional>
 #include <vector>
 
-namespace K730Probe {
+namespace TessoranCli {
 namespace {
 
 using Engine::Cycle;
@@ -150,7 +154,6 @@ public:
         phase_ = phase;
     }
 
-    [[nodiscard]] int Readings() const { return readings_; }
     [[nodiscard]] bool HandshakeProblems() const { return handshakeProblems_; }
 
 private:
@@ -215,40 +218,24 @@ private:
     Printer& printer_;
 };
 
-void WaitUntilDue(const Engine::MonitorEngine& engine, Engine::Clock& clock) {
-    if (const auto due = engine.DueMs()) {
-        const std::int64_t wait = *due - clock.NowMs();
-        if (wait > 0)
-            clock.SleepMs(static_cast<int>(wait));
-    }
-}
-
-void RunNextTick(Engine::MonitorEngine& engine, Engine::Clock& clock) {
-    while (engine.DueMs()) {
-        WaitUntilDue(engine, clock);
-        if (engine.RunDue())
-            return;
-    }
-}
-
 // Times reading ticks of the position-only schedule, one request each, the
 // engine's wait between them left out.
-void TimeRounds(Engine::MonitorEngine& engine, Engine::Clock& clock, const Printer& printer,
-                int rounds, std::ostream& out) {
+void TimeRounds(Session& session, int rounds, std::ostream& out) {
     using Steady = std::chrono::steady_clock;
+    Engine::MonitorEngine& engine = session.Engine();
     engine.Handle(Engine::SetReadInterval{1});
     std::vector<double> trips;
     double cpu = 0;
     int failed = 0;
     for (int i = 0; i < rounds && engine.EnabledCycle() == Cycle::Read; ++i) {
-        WaitUntilDue(engine, clock);
-        const int readings = printer.Readings();
+        session.WaitUntilDue();
+        const int readings = session.Readings();
         const double cpuBefore = ProcessCpuMs();
         const auto start = Steady::now();
         (void)engine.RunDue();
         trips.push_back(std::chrono::duration<double, std::milli>(Steady::now() - start).count());
         cpu += ProcessCpuMs() - cpuBefore;
-        failed += printer.Readings() == readings ? 1 : 0;
+        failed += session.Readings() == readings ? 1 : 0;
     }
     if (trips.empty())
         return;
@@ -290,7 +277,7 @@ std::string Quoted(std::string_view bytes) {
     return text + "\"";
 }
 
-int Run(Engine::Environment env, const Options& options, std::ostream& out) {
+int RunProbe(Engine::Environment env, const ProbeOptions& options, std::ostream& out) {
     const std::vector<std::string> ports =
         env.ListPorts ? env.ListPorts() : std::vector<std::string>{};
     out << "Candidate ports:";
@@ -301,40 +288,26 @@ int Run(Engine::Environment env, const Options& options, std::ostream& out) {
     Printer printer(out);
     env.ListPorts = [ports] { return ports; };
     env.Opener = std::make_shared<PrintingOpener>(std::move(env.Opener), printer);
-    env.Sink = [&printer](Engine::Report report) { printer.Report(report); };
     env.OnExchange = [&printer](const Engine::ExchangeTrace& t) { printer.Exchange(t); };
-    const std::shared_ptr<Engine::Clock> clock = env.Clock;
-    Engine::MonitorEngine engine(std::move(env));
-    const auto tick = [&] {
-        RunNextTick(engine, *clock);
-        printer.Flush();
-    };
+    Session session(std::move(env), [&printer](const Engine::Report& r) { printer.Report(r); });
 
-    // One pass of the interface search: it ends with the handshake when it
-    // finds the box.
-    tick();
-    if (engine.EnabledCycle() != Cycle::SearchEncoder) {
+    const bool found = session.FindBox();
+    printer.Flush();
+    if (!found) {
         out << "No K730-6W found\n";
         return ExitNoBox;
     }
 
     printer.Enter(Printer::Phase::Encoder);
     // No supply status between the encoder frames, and position-only readings.
-    engine.Handle(Engine::ShowPage{Monitor::Page::Other});
-    int misses = 0;
-    while (printer.Readings() == 0 && misses < EncoderSearchTicks) {
-        const Cycle cycle = engine.EnabledCycle();
-        if (cycle != Cycle::SearchEncoder && cycle != Cycle::Read)
-            break; // the box stopped answering
-        tick();
-        if (engine.EnabledCycle() == Cycle::SearchEncoder)
-            ++misses;
-    }
-    if (printer.Readings() == 0) {
+    session.Handle(Engine::ShowPage{Monitor::Page::Other});
+    const bool encoder = session.FindEncoder();
+    printer.Flush();
+    if (!encoder) {
         out << "  No encoder answered\n";
     } else if (options.Rounds > 0) {
         printer.Enter(Printer::Phase::Quiet);
-        TimeRounds(engine, *clock, printer, options.Rounds, out);
+        TimeRounds(session, options.Rounds, out);
     }
 
     const bool problems = printer.HandshakeProblems();
@@ -342,4 +315,34 @@ int Run(Engine::Environment env, const Options& options, std::ostream& out) {
     return problems ? ExitProblems : ExitOk;
 }
 
-} // namespace K730Probe
+namespace {
+
+constexpr OptionSpec ProbeOptionTable[] = {
+    {"rounds", "N", "then time N position requests: round trip and CPU per request"},
+};
+
+constexpr CommandSpec ProbeSpec{
+    "probe",
+    "Finds a K730-6W box among the USB serial ports (or the PORTs given), runs its\n"
+    "handshake, reads the encoder's position and prints every command and reply.\n"
+    "It keeps the program's timers: a run takes about two seconds.\n",
+    ProbeOptionTable,
+    "Exit status: 0 box found and every reply as expected, 1 no box found,\n"
+    "2 a reply was not as expected, 64 bad usage.\n"};
+
+} // namespace
+
+int ProbeCommand(Words words) {
+    Arguments args(ProbeSpec, words);
+    if (args.Help())
+        return args.ShowHelp();
+    ProbeOptions options;
+    options.Rounds = static_cast<int>(args.Integer("rounds", 0, 1, 1'000'000));
+    if (!args.Error().empty())
+        return args.UsageError();
+    const int status = RunProbe(SystemEnvironment(args.Ports()), options, std::cout);
+    std::cout.flush();
+    return status;
+}
+
+} // namespace TessoranCli

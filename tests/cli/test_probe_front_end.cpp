@@ -1,9 +1,11 @@
-// k730-probe's front end against the in-process device model on a manual
+// tessoran-cli probe's front end against the in-process device model on a manual
 // clock: what it prints of the engine's search, handshake and reading, and
 // what it says when there is no box or no encoder.
+#include "cli_session.h"
+#include "exit_status.h"
 #include "k730_box.h"
 #include "manual_engine_clock.h"
-#include "probe_front_end.h"
+#include "probe.h"
 #include "sim_clock.h"
 #include "sim_serial_port.h"
 
@@ -54,7 +56,7 @@ protected:
         env.Clock = std::make_shared<ManualEngineClock>(clock);
         std::ostringstream out;
         Printed printed;
-        printed.Status = K730Probe::Run(std::move(env), {rounds}, out);
+        printed.Status = TessoranCli::RunProbe(std::move(env), {rounds}, out);
         printed.Text = out.str();
         return printed;
     }
@@ -68,7 +70,7 @@ TEST_F(ProbeOnModel, FindsTheBoxRunsTheHandshakeAndReadsTheEncoder) {
     ports = {"/dev/ttyACM9", "/dev/ttyACM0"};
     const auto box = AddBox("/dev/ttyACM0", false, 5000);
     const Printed p = Probe(3);
-    EXPECT_EQ(p.Status, K730Probe::ExitOk) << p.Text;
+    EXPECT_EQ(p.Status, TessoranCli::ExitOk) << p.Text;
     EXPECT_TRUE(p.Has("Candidate ports: /dev/ttyACM9 /dev/ttyACM0")) << p.Text;
     EXPECT_TRUE(p.Has("/dev/ttyACM9: not found")) << p.Text;
     EXPECT_TRUE(p.Has("/dev/ttyACM0: v -> \"K730-6W  V2.03 USB-SPI interface\\r\"  status 0"))
@@ -102,7 +104,7 @@ TEST_F(ProbeOnModel, MultiturnEncoderWhoseCutReplyPassesItsCheckIsStillMultiturn
     // 00 00 FF, and FF is the check byte of 00 00.
     AddBox("/dev/ttyACM0", true, 16330);
     const Printed p = Probe();
-    EXPECT_EQ(p.Status, K730Probe::ExitOk) << p.Text;
+    EXPECT_EQ(p.Status, TessoranCli::ExitOk) << p.Text;
     EXPECT_TRUE(p.Has("  ?03:000 -> \"0000FF\"  status 0  ok")) << p.Text;
     EXPECT_TRUE(p.Has("  multiturn encoder: count 16330, turns 0")) << p.Text;
     EXPECT_EQ(p.Text.find("single-turn encoder"), std::string::npos) << p.Text;
@@ -113,7 +115,7 @@ TEST_F(ProbeOnModel, RefusedSettingsAreReportedInTheEnginesWords) {
     box->Faults().SetupError = true;
     box->Encoder().Conditions().ErrorBit = true;
     const Printed p = Probe();
-    EXPECT_EQ(p.Status, K730Probe::ExitProblems) << p.Text;
+    EXPECT_EQ(p.Status, TessoranCli::ExitProblems) << p.Text;
     for (const std::string command : {"Cp", "G0:1", "D055"}) {
         const std::string pad(5 - command.size(), ' ');
         EXPECT_TRUE(p.Has("  " + command + pad + " -> \"ERROR\\r\"  status 0  PROBLEM: " +
@@ -128,20 +130,20 @@ TEST_F(ProbeOnModel, RefusedSettingsAreReportedInTheEnginesWords) {
 TEST_F(ProbeOnModel, NoBoxAndNoEncoder) {
     AddBox("/dev/ttyACM0", false, 0)->Faults().Silent = true;
     const Printed none = Probe();
-    EXPECT_EQ(none.Status, K730Probe::ExitNoBox) << none.Text;
+    EXPECT_EQ(none.Status, TessoranCli::ExitNoBox) << none.Text;
     EXPECT_TRUE(none.Has("/dev/ttyACM0: v -> \"\"  status -1")) << none.Text;
     EXPECT_TRUE(none.Text.ends_with("\nNo K730-6W found\n")) << none.Text;
 
     ports = {"/dev/ttyACM1"};
     AddBox("/dev/ttyACM1", false, 0)->SetEncoderAttached(false);
     const Printed noEncoder = Probe();
-    EXPECT_EQ(noEncoder.Status, K730Probe::ExitOk) << noEncoder.Text;
+    EXPECT_EQ(noEncoder.Status, TessoranCli::ExitOk) << noEncoder.Text;
     EXPECT_TRUE(noEncoder.Has("  No encoder answered")) << noEncoder.Text;
     // Each search tick tried both kinds before the probe gave up.
     std::size_t tries = 0;
     for (const std::string& line : noEncoder.Lines())
         tries += line.ends_with("CRC mismatch") ? 1 : 0;
-    EXPECT_EQ(tries, 2u * K730Probe::EncoderSearchTicks) << noEncoder.Text;
+    EXPECT_EQ(tries, 2u * TessoranCli::EncoderSearchTicks) << noEncoder.Text;
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include <sys/resource.h>
 
-namespace K730Probe {
+namespace TessoranCli {
 
 double ProcessCpuMs() {
     rusage usage{};
@@ -13,4 +13,4 @@ double ProcessCpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-} // namespace K730Probe
+} // namespace TessoranCli

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace K730Probe {
+namespace TessoranCli {
 
 double ProcessCpuMs() {
     FILETIME created{}, exited{}, kernel{}, user{};
@@ -17,4 +17,4 @@ double ProcessCpuMs() {
     return ms(kernel) + ms(user);
 }
 
-} // namespace K730Probe
+} // namespace TessoranCli

@@ -1,0 +1,206 @@
+// tessoran-cli check: reads the installation values with the Installation
+// page's schedule while the technician turns the shaft, then judges them with
+// the verdict the window shows (Monitor::InstallationVerdict).
+
+#include "cli_options.h"
+#include "cli_session.h"
+#include "exit_status.h"
+#include "json_line.h"
+#include "monitor/installation_verdict.h"
+#include "stop_signal.h"
+#include "subcommands.h"
+
+#include <iostream>
+#include <sstream>
+
+namespace TessoranCli {
+namespace {
+
+constexpr OptionSpec CheckOptionTable[] = {
+    {"interval", "MS", "delay between readings, 1 to 10000 ms (70)"},
+    {"seconds", "S", "read for S seconds (10); Ctrl+C judges what was read"},
+    {"gap-min", "MM", "smallest air gap allowed"},
+    {"gap-max", "MM", "largest air gap allowed"},
+    {"signal-min", "LEVEL", "lowest signal level allowed"},
+    {"max-warnings", "N", "readings with the warning bit allowed"},
+    {"max-errors", "N", "readings with the error bit allowed (0)"},
+    {"full-turn", "", "INCOMPLETE until each 10-degree sector had an air-gap point"},
+    {"json", "", "one JSON object instead of text"},
+};
+
+constexpr CommandSpec CheckSpec{
+    "check",
+    "Reads the signal level and air gap (the Installation page's readings) for S\n"
+    "seconds while the shaft is turned, then prints the verdict against the\n"
+    "limits: PASS, FAIL with every reason, or INCOMPLETE. Also the air-gap\n"
+    "statistics (points, minimum, maximum, mean, standard deviation), the angular\n"
+    "coverage (how many of the 36 sectors of 10 degrees had an air-gap point) and\n"
+    "the box and encoder. A limit left out is not checked. Air gaps are judged to\n"
+    "0.01 mm, as the window shows them.\n",
+    CheckOptionTable,
+    "Exit status: 0 PASS, 3 FAIL, 4 INCOMPLETE, 1 no box or no encoder found,\n"
+    "2 a reply the program faults (a setting the box refused), 64 bad usage.\n"};
+
+struct Identification {
+    std::string Port;
+    std::string BoxVersion;
+    std::string BoxSerial;
+
+    void Take(const Engine::Report& report) {
+        if (const auto* info = std::get_if<Engine::InterfaceInfo>(&report)) {
+            if (!info->Port.empty())
+                Port = info->Port;
+        } else if (const auto* caption = std::get_if<Engine::CaptionFields>(&report)) {
+            if (!caption->InterfaceVersion.empty())
+                BoxVersion = caption->InterfaceVersion;
+            if (!caption->InterfaceSerial.empty())
+                BoxSerial = caption->InterfaceSerial;
+        }
+    }
+};
+
+template <typename T> Json OrNull(const std::optional<T>& value) {
+    return value ? Json(*value) : Json(nullptr);
+}
+
+Json Report(const Monitor::VerdictResult& result, const Monitor::InstallationVerdict& verdict,
+            const Monitor::InstallationLimits& limits, const Identification& box,
+            const TEncoderSignature& encoder) {
+    const Monitor::GapStatistics& gaps = verdict.Gaps();
+    const bool points = gaps.Count() > 0;
+    const auto mm = [points](double value) { return points ? Json(RoundedMm(value)) : Json(); };
+    Json j;
+    j["verdict"] = Monitor::VerdictName(result.Kind);
+    j["reasons"] = result.Reasons;
+    j["readings"] = verdict.Readings();
+    j["error_readings"] = verdict.ErrorReadings();
+    j["warning_readings"] = verdict.WarningReadings();
+    j["air_gap"] = {{"points", gaps.Count()},
+                    {"min_mm", mm(gaps.Min())},
+                    {"max_mm", mm(gaps.Max())},
+                    {"mean_mm", mm(gaps.Mean())},
+                    {"std_dev_mm", mm(gaps.StdDev())}};
+    j["coverage"] = {{"sectors_seen", result.SectorsSeen}, {"sectors", Monitor::CoverageSectors}};
+    j["limits"] = {
+        {"gap_min_mm", OrNull(limits.GapMinMm)},  {"gap_max_mm", OrNull(limits.GapMaxMm)},
+        {"signal_min", OrNull(limits.SignalMin)}, {"max_warnings", OrNull(limits.MaxWarnings)},
+        {"max_errors", OrNull(limits.MaxErrors)}, {"full_turn", limits.FullTurn}};
+    j["box"] = {{"port", box.Port}, {"version", box.BoxVersion}, {"serial", box.BoxSerial}};
+    j["encoder"] = {{"part_number", encoder.PartNumber},
+                    {"serial", encoder.SerialNumber},
+                    {"firmware", encoder.FWverStr},
+                    {"multiturn", encoder.Multiturn}};
+    return j;
+}
+
+std::string LimitsText(const Monitor::InstallationLimits& limits) {
+    std::ostringstream text;
+    const auto item = [&text](std::string_view label, const auto& value, std::string_view unit) {
+        if (value)
+            text << (text.tellp() > 0 ? ", " : "") << label << ' ' << *value << unit;
+    };
+    item("air gap min", limits.GapMinMm, " mm");
+    item("air gap max", limits.GapMaxMm, " mm");
+    item("signal level min", limits.SignalMin, "");
+    item("max warnings", limits.MaxWarnings, "");
+    item("max errors", limits.MaxErrors, "");
+    if (limits.FullTurn)
+        text << (text.tellp() > 0 ? ", " : "") << "a whole turn";
+    return text.tellp() > 0 ? text.str() : "none";
+}
+
+// The figures as JSON has them, written for a person.
+void PrintText(const Json& j, const Monitor::InstallationLimits& limits, std::ostream& out) {
+    const auto text = [](const Json& value) {
+        return value.is_string() ? value.get<std::string>() : value.dump();
+    };
+    const Json& box = j["box"];
+    const Json& encoder = j["encoder"];
+    const Json& gap = j["air_gap"];
+    out << "Box:       " << text(box["version"]) << ", serial " << text(box["serial"]) << ", on "
+        << text(box["port"]) << '\n'
+        << "Encoder:   " << text(encoder["part_number"]) << ", serial " << text(encoder["serial"])
+        << ", firmware " << text(encoder["firmware"])
+        << (encoder["multiturn"].get<bool>() ? ", multiturn" : ", single-turn") << '\n'
+        << "Readings:  " << text(j["readings"]) << ", " << text(j["error_readings"])
+        << " with the error bit, " << text(j["warning_readings"]) << " with the warning bit\n"
+        << "Air gap:   " << text(gap["points"]) << " points";
+    if (gap["points"].get<std::size_t>() > 0) {
+        char figures[160];
+        std::snprintf(figures, sizeof figures,
+                      ", min %.3f mm, max %.3f mm, mean %.3f mm, std dev %.3f mm",
+                      gap["min_mm"].get<double>(), gap["max_mm"].get<double>(),
+                      gap["mean_mm"].get<double>(), gap["std_dev_mm"].get<double>());
+        out << figures;
+    }
+    out << "\nCoverage:  " << text(j["coverage"]["sectors_seen"]) << " of "
+        << text(j["coverage"]["sectors"]) << " sectors of 10\xC2\xB0\n"
+        << "Limits:    " << LimitsText(limits) << '\n'
+        << "Verdict:   " << text(j["verdict"]) << '\n';
+    for (const Json& reason : j["reasons"])
+        out << "  " << text(reason) << '\n';
+    out.flush();
+}
+
+int ExitStatusOf(Monitor::Verdict verdict) {
+    switch (verdict) {
+    case Monitor::Verdict::Fail:
+        return ExitFail;
+    case Monitor::Verdict::Incomplete:
+        return ExitIncomplete;
+    default:
+        return ExitOk;
+    }
+}
+
+} // namespace
+
+int CheckCommand(Words words) {
+    Arguments args(CheckSpec, words);
+    if (args.Help())
+        return args.ShowHelp();
+    const int interval = static_cast<int>(args.Integer("interval", 70, 1, 10000));
+    const std::int64_t seconds = args.Integer("seconds", 10, 1, 100'000'000);
+    Monitor::InstallationLimits limits;
+    limits.GapMinMm = args.Number("gap-min", 0.0);
+    limits.GapMaxMm = args.Number("gap-max", 0.0);
+    limits.SignalMin = args.Number("signal-min", 0.0);
+    limits.MaxWarnings = args.Count("max-warnings");
+    limits.MaxErrors = args.Count("max-errors").value_or(0);
+    limits.FullTurn = args.Flag("full-turn");
+    if (!args.Error().empty())
+        return args.UsageError();
+
+    CatchStopSignals();
+    Diagnostics diagnostics(std::cerr);
+    Identification box;
+    Monitor::InstallationVerdict verdict;
+    Session session(SystemEnvironment(args.Ports()), [&](const Engine::Report& report) {
+        diagnostics.Report(report);
+        box.Take(report);
+        if (const auto* r = std::get_if<Engine::Reading>(&report))
+            if (const auto sample = Monitor::InstallationSampleOf(r->Command, r->Position, r->Aux))
+                verdict.Add(*sample);
+    });
+    int status = session.Connect(Monitor::Page::Installation, interval, std::cerr);
+    if (status == ExitOk && session.HandshakeFaulted()) {
+        std::cerr << "The box refused a setting: no verdict" << std::endl;
+        status = ExitProblems;
+    }
+    if (status != ExitOk) {
+        StopDone();
+        return status;
+    }
+    session.Run(seconds * 1000);
+
+    const Monitor::VerdictResult result = verdict.Judge(limits);
+    const Json report = Report(result, verdict, limits, box, session.Engine().Signature());
+    if (args.Flag("json"))
+        WriteJsonLine(std::cout, report);
+    else
+        PrintText(report, limits, std::cout);
+    StopDone();
+    return ExitStatusOf(result.Kind);
+}
+
+} // namespace TessoranCli

@@ -1,0 +1,76 @@
+#pragma once
+// The command line of a subcommand: its options as a table, which gives both
+// the parser and the --help text, and the values read off it. A bad value is
+// a usage error, reported once with the subcommand's name.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace TessoranCli {
+
+struct OptionSpec {
+    std::string_view Name;  ///< without the leading "--"
+    std::string_view Value; ///< the value's name in the help; empty: a flag
+    std::string_view Help;
+};
+
+struct CommandSpec {
+    std::string_view Name;
+    std::string_view About; ///< the --help text between usage and options
+    std::span<const OptionSpec> Options;
+    std::string_view ExitStatus;
+};
+
+/// The subcommand's --help text.
+[[nodiscard]] std::string HelpText(const CommandSpec& command);
+
+class Arguments {
+public:
+    /// Reads `args` (what follows the subcommand's name): "--name VALUE" or
+    /// "--name=VALUE", flags, and every other word a port. `Error()` says
+    /// what was wrong.
+    Arguments(const CommandSpec& command, std::span<const std::string> args);
+
+    [[nodiscard]] bool Help() const { return help_; }
+    /// Prints the subcommand's --help text on standard output; returns ExitOk.
+    [[nodiscard]] int ShowHelp() const;
+    [[nodiscard]] const std::vector<std::string>& Ports() const { return ports_; }
+    [[nodiscard]] bool Flag(std::string_view name) const { return values_.contains(name); }
+
+    /// A whole number from `min` to `max`; `fallback` when the option is absent.
+    [[nodiscard]] std::int64_t Integer(std::string_view name, std::int64_t fallback,
+                                       std::int64_t min, std::int64_t max);
+    /// A finite number not below `min`; unset when the option is absent.
+    [[nodiscard]] std::optional<double> Number(std::string_view name, double min);
+    /// A count (0 or more); unset when the option is absent.
+    [[nodiscard]] std::optional<std::size_t> Count(std::string_view name);
+    /// One of `choices`; the first when the option is absent.
+    [[nodiscard]] std::string Choice(std::string_view name,
+                                     std::span<const std::string_view> choices);
+    /// The value as it stands; `fallback` when the option is absent.
+    [[nodiscard]] std::string Text(std::string_view name, std::string fallback) const;
+
+    /// Empty while the command line is good.
+    [[nodiscard]] const std::string& Error() const { return error_; }
+    /// Prints the error and a pointer to --help on standard error; returns the
+    /// usage exit status.
+    [[nodiscard]] int UsageError() const;
+
+private:
+    void Fail(std::string text);
+    const std::string* Value(std::string_view name) const;
+
+    const CommandSpec& command_;
+    std::map<std::string, std::string, std::less<>> values_;
+    std::vector<std::string> ports_;
+    bool help_ = false;
+    std::string error_;
+};
+
+} // namespace TessoranCli
