@@ -1,0 +1,194 @@
+#include "app/recording_review.h"
+
+#include "app/window_colors.h"
+#include "encoder/Velor_konstante.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QThread>
+#include <algorithm>
+#include <numeric>
+#include <qcustomplot.h>
+
+namespace {
+
+constexpr double PointSize = 5;
+using Flags = Monitor::RecordingColumns;
+
+int StatusOf(std::uint8_t flags) {
+    return (flags & Flags::ErrorFlag) ? 2 : (flags & Flags::WarningFlag) ? 1 : 0;
+}
+
+// The review's graphs live on a layer of their own above the live ones, so
+// hiding the live layer also hides a live graph made during the review.
+const QString ReviewLayer = QStringLiteral("review");
+
+QCPGraph* NewGraph(QCustomPlot* chart, QCPAxis* valueAxis, const QPen& pen) {
+    QCPGraph* graph = chart->addGraph(chart->xAxis, valueAxis);
+    graph->setLayer(ReviewLayer);
+    graph->setPen(pen);
+    return graph;
+}
+
+} // namespace
+
+RecordingReview::RecordingReview(QCustomPlot* chart) : QObject(chart), chart_(chart) {
+    chart_->addLayer(ReviewLayer, chart_->layer(QStringLiteral("main")), QCustomPlot::limAbove);
+}
+
+RecordingReview::~RecordingReview() {
+    if (reader_) {
+        reader_->wait();
+        delete reader_;
+    }
+}
+
+void RecordingReview::Open(const QString& path) {
+    if (reader_)
+        return; // one file at a time: the next click waits for this one
+    auto result = std::make_shared<Monitor::RecordingReadResult>();
+    const std::string file = path.toStdString();
+    reader_ = QThread::create([result, file] { *result = Monitor::ReadRecording(file); });
+    connect(reader_, &QThread::finished, this, [this, result, path] {
+        reader_->deleteLater();
+        reader_ = nullptr;
+        Show(path, *result);
+    });
+    reader_->start();
+}
+
+void RecordingReview::Show(const QString& path, Monitor::RecordingReadResult& result) {
+    const QString name = QFileInfo(path).fileName();
+    if (result.Status == Monitor::RecordingReadStatus::CannotOpen) {
+        emit refused(QStringLiteral("Cannot open \"%1\": %2.")
+                         .arg(path, QString::fromStdString(result.Reason)));
+        return;
+    }
+    if (result.Status == Monitor::RecordingReadStatus::NotARecording) {
+        emit refused(QStringLiteral("\"%1\" is not a Tessoran recording: %2.")
+                         .arg(name, QString::fromStdString(result.Reason)));
+        return;
+    }
+    if (Active())
+        End();
+    HideLive();
+
+    Monitor::RecordingColumns& rows = result.Contents.Columns;
+    const std::size_t count = rows.Rows();
+    // Points go to the chart in time order; rows out of order (a clock that
+    // wrapped) keep their row number for the hover text.
+    std::vector<std::uint32_t> order;
+    if (!std::is_sorted(rows.TimeMs.begin(), rows.TimeMs.end())) {
+        order.resize(count);
+        std::iota(order.begin(), order.end(), 0u);
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return rows.TimeMs[a] < rows.TimeMs[b];
+        });
+    }
+    const auto rowAt = [&](std::size_t i) { return order.empty() ? i : order[i]; };
+
+    const QColor statusColors[] = {WindowColors::Navy, WindowColors::Orange,
+                                   WindowColors::LightRed};
+    angle_ = NewGraph(chart_, chart_->yAxis2, QPen(Qt::blue, 2));
+    graphs_.push_back(angle_);
+    QVector<QCPGraphData> angles(static_cast<qsizetype>(count));
+    QVector<QCPGraphData> byStatus[3];
+    byStatus[0].reserve(static_cast<qsizetype>(count - result.Contents.ErrorRows));
+    flags_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t row = rowAt(i);
+        const QCPGraphData point{rows.TimeMs[row] / 1000.0,
+                                 rows.ST[row] * Velor_konstante::ResolutionUnitDefault};
+        angles[static_cast<qsizetype>(i)] = point;
+        flags_[i] = rows.Flags[row];
+        byStatus[StatusOf(flags_[i])].append(point);
+    }
+    angle_->data()->set(angles, true);
+    angles = {};
+    for (int s = 0; s < 3; ++s) {
+        if (byStatus[s].isEmpty())
+            continue;
+        QCPGraph* points = NewGraph(chart_, chart_->yAxis2, Qt::NoPen);
+        points->setLineStyle(QCPGraph::lsNone);
+        points->setScatterStyle(
+            QCPScatterStyle(QCPScatterStyle::ssDisc, statusColors[s], statusColors[s], PointSize));
+        points->data()->set(byStatus[s], true);
+        byStatus[s] = {};
+        graphs_.push_back(points);
+    }
+    turns_.clear();
+    if (rows.HasTurns) {
+        QCPGraph* turnLine = NewGraph(chart_, chart_->yAxis, QPen(WindowColors::Green, 2));
+        QVector<QCPGraphData> turns(static_cast<qsizetype>(count));
+        turns_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t row = rowAt(i);
+            turns_[i] = rows.MT[row];
+            turns[static_cast<qsizetype>(i)] = {rows.TimeMs[row] / 1000.0,
+                                                static_cast<double>(rows.MT[row])};
+        }
+        turnLine->data()->set(turns, true);
+        graphs_.push_back(turnLine);
+        bool found = false;
+        const QCPRange range = turnLine->getValueRange(found);
+        if (found)
+            chart_->yAxis->setRange(range.lower - 0.5, range.upper + 0.5);
+    }
+    rowOf_ = std::move(order);
+
+    chart_->xAxis->setLabel(QStringLiteral("Time (s)"));
+    bool found = false;
+    const QCPRange keys = angle_->getKeyRange(found);
+    chart_->xAxis->setRange(found ? keys : QCPRange(0, 1));
+    if (found && keys.size() == 0)
+        chart_->xAxis->setRange(keys.lower - 0.5, keys.upper + 0.5);
+    chart_->replot(QCustomPlot::rpQueuedReplot);
+
+    const Monitor::RecordingContents& c = result.Contents;
+    emit opened({name, count, c.DurationMs(), c.ErrorRows, c.WarningRows, c.BadLines,
+                 c.FirstBadLine, QString::fromStdString(c.FirstBadReason)});
+}
+
+void RecordingReview::HideLive() {
+    chart_->layer(QStringLiteral("main"))->setVisible(false);
+    liveLabel_ = chart_->xAxis->label();
+    QCPAxis* axes[] = {chart_->xAxis, chart_->yAxis, chart_->yAxis2};
+    for (int a = 0; a < 3; ++a) {
+        liveRanges_[a][0] = axes[a]->range().lower;
+        liveRanges_[a][1] = axes[a]->range().upper;
+    }
+}
+
+void RecordingReview::End() {
+    if (!Active())
+        return;
+    for (QCPAbstractPlottable* graph : graphs_)
+        chart_->removePlottable(graph);
+    graphs_.clear();
+    angle_ = nullptr;
+    flags_ = {};
+    turns_ = {};
+    rowOf_ = {};
+    chart_->layer(QStringLiteral("main"))->setVisible(true);
+    chart_->xAxis->setLabel(liveLabel_);
+    QCPAxis* axes[] = {chart_->xAxis, chart_->yAxis, chart_->yAxis2};
+    for (int a = 0; a < 3; ++a)
+        axes[a]->setRange(liveRanges_[a][0], liveRanges_[a][1]);
+    chart_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QString RecordingReview::PointText(int index) const {
+    if (!angle_ || index < 0 || index >= angle_->dataCount())
+        return {};
+    const auto i = static_cast<std::size_t>(index);
+    const QCPGraphData& point = *(angle_->data()->constBegin() + index);
+    const QLocale locale;
+    QString text = QStringLiteral("Row %1, %2 s\nAngle: %3°")
+                       .arg(locale.toString(qulonglong{rowOf_.empty() ? i : rowOf_[i]} + 1))
+                       .arg(locale.toString(point.key, 'f', 3))
+                       .arg(locale.toString(point.value, 'f', 3));
+    if (!turns_.empty())
+        text += QStringLiteral("\nTurns: %1").arg(turns_[i]);
+    const char* status[] = {"good", "warning", "error"};
+    return text + QStringLiteral("\nStatus: %1").arg(QLatin1String(status[StatusOf(flags_[i])]));
+}
