@@ -17,11 +17,11 @@ QString FilesFolder::Restore() {
     const QString kept = settings_ ? settings_->value(Key).toString() : QString();
     if (kept.isEmpty())
         return {};
-    // Kept as it was: the folder may come back (a drive plugged in again).
     if (CanCreateFileIn(kept)) {
         chosen_ = kept;
         return {};
     }
+    // The setting stays: the folder may come back (a drive plugged in again).
     return QStringLiteral("The folder chosen for files, %1, is gone or takes no files; they go to "
                           "%2.")
         .arg(QDir::toNativeSeparators(kept), QDir::toNativeSeparators(Path()));

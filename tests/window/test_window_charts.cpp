@@ -131,7 +131,8 @@ void Drag(QCustomPlot& chart, QPoint from, QPoint to) {
     QTest::mouseRelease(&chart, Qt::LeftButton, {}, to);
 }
 
-/// The window shown, reading a turning multiturn encoder, the Position page open.
+/// The window shown, reading a turning multiturn encoder, the Position page
+/// open with 40 readings plotted.
 std::shared_ptr<K730Sim::K730Box> StartShown(WindowHarness& h) {
     auto box = h.AddBox("/dev/ttyACM0", true);
     box->Encoder().SetSpeedRpm(30, box->NowUs());
@@ -141,6 +142,8 @@ std::shared_ptr<K730Sim::K730Box> StartShown(WindowHarness& h) {
         qFatal("the window did not come up reading");
     f.Pages->setCurrentWidget(f.tabEncPos);
     f.cbPosPlot->setChecked(true);
+    h.Read(40);
+    f.chartPosition->replot(); // laid out
     return box;
 }
 
@@ -470,9 +473,7 @@ private slots:
         WindowHarness h;
         StartShown(h);
         TMainForm& f = *h.form;
-        h.Read(40);
         QCustomPlot& chart = *f.chartPosition;
-        chart.replot();
         const QList<QCPRange> live = Ranges(chart);
         const QRect plot = chart.axisRect()->rect();
         const QPoint at = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 3);
@@ -513,9 +514,7 @@ private slots:
         WindowHarness h;
         StartShown(h);
         TMainForm& f = *h.form;
-        h.Read(40);
         QCustomPlot& position = *f.chartPosition;
-        position.replot();
         Wheel(position, position.axisRect()->center());
         const QList<QCPRange> held = Ranges(position);
         h.Read(30);
@@ -529,7 +528,6 @@ private slots:
         WindowHarness h;
         auto& cond = StartShown(h)->Encoder().Conditions();
         TMainForm& f = *h.form;
-        h.Read(10);
         cond.WarningBit = true;
         h.Read();
         const Engine::Reading position = LastReading(h);
@@ -554,7 +552,7 @@ private slots:
         };
         const Case cases[] = {
             {f.tabEncPos, f.SeriesPosST, f.PositionExplorer,
-             QStringLiteral("Reading 10\nAngle %1 °\nTurns %2\nStatus: warning")
+             QStringLiteral("Reading 40\nAngle %1 °\nTurns %2\nStatus: warning")
                  .arg(angle(position))
                  .arg(position.Position.MT_value)},
             {f.tabInstCal, f.serSignal, f.AirGapExplorer,
