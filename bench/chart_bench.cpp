@@ -1,7 +1,8 @@
 // What the charts cost: one reading tick with the position chart full and
 // plotting on (against the in-process box), and one air-gap point plus a
 // repaint with 10,000 and 100,000 points on the chart, beside a bare line graph
-// of the same size. Prints its figures; run it from the build.
+// of the same size, and a wheel step on that chart. Prints its figures; run it
+// from the build.
 #include "app/chart_color_series.h"
 #include "app/window_colors.h"
 #include "bench_row.h"
@@ -12,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QTabWidget>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -136,6 +138,25 @@ RepaintFigures Repaint(QCustomPlot& chart, const std::function<void(double, doub
     return {Summarise(insert), Summarise(replot), Summarise(total)};
 }
 
+/// Wheel notches at the chart's centre, in and out in turn, each with the
+/// redraw QCustomPlot makes at every notch and a grab() of the chart.
+Stats WheelSteps(QCustomPlot& chart, int rounds) {
+    const QPoint at = chart.axisRect()->center();
+    std::vector<double> ms;
+    for (int i = 0; i < rounds; ++i) {
+        QWheelEvent wheel(at, chart.mapToGlobal(at), QPoint(), QPoint(0, i % 2 ? -120 : 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QElapsedTimer t;
+        t.start();
+        QApplication::sendEvent(&chart, &wheel);
+        const QPixmap picture = chart.grab();
+        ms.push_back(Ms(t));
+        if (picture.isNull())
+            std::exit(1);
+    }
+    return Summarise(ms);
+}
+
 void AirGap(int points) {
     WindowHarness h;
     h.AddBox();
@@ -153,6 +174,7 @@ void AirGap(int points) {
     const RepaintFigures coloured = Repaint(
         *f.ChartAirGap, [&](double x, double y) { f.serSignal->Add(x, y, WindowColors::Navy); },
         100);
+    const Stats wheel = WheelSteps(*f.ChartAirGap, 100);
 
     // The reference: one bare line graph of the same points, QCustomPlot's
     // defaults (1 px pen, polyline drawing), on a chart of the same size.
@@ -171,11 +193,14 @@ void AirGap(int points) {
     Print("replot + grab (coloured series)", coloured.replot);
     Print("insert + replot + grab (coloured series)", coloured.total, "(goal < 16 ms)");
     Print("insert + replot + grab (bare 1 px line graph)", plain.total);
+    Print("wheel step + replot + grab (coloured series)", wheel, "(goal < 16 ms)");
     const std::string count = std::to_string(points);
     BenchRow("chart_bench", ("air-gap point + repaint, " + count + " points (median)").c_str(),
              coloured.total.median, 2, "ms", "< 16");
     BenchRow("chart_bench", ("  anchor: bare line graph, " + count + " points").c_str(),
              plain.total.median, 2, "ms");
+    BenchRow("chart_bench", ("wheel step + repaint, " + count + " points (median)").c_str(),
+             wheel.median, 2, "ms", "< 16");
 }
 } // namespace
 

@@ -1,21 +1,27 @@
-// Pictures of the Position page with a running trace and of the Installation
-// page with an air-gap curve, from the real window reading a k730-sim process.
-// Run it under Xvfb from the build:
-//   xvfb-run -a -s "-screen 0 1068x652x24" bench/screenshot_pages position.png installation.png
+// Pictures of the Position page with a running trace, of its chart zoomed in
+// with the tooltip of a warning point, and of the Installation page with an
+// air-gap curve, from the real window reading a k730-sim process. Run it under
+// Xvfb from the build:
+//   xvfb-run -a -s "-screen 0 1068x652x24" bench/screenshot_pages pos.png explore.png inst.png
 #include "app/Velor_SPI_Main.h"
+#include "app/chart_color_series.h"
 #include "app/widgets/spin_edit.h"
+#include "app/window_colors.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPixmap>
 #include <QProcess>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <qcustomplot.h>
 
 namespace {
 class LoggedBoxes final : public MessageBoxes {
@@ -37,17 +43,46 @@ void Tell(QProcess& sim, const char* line) {
     sim.waitForBytesWritten(1000);
 }
 
-bool Save(QWidget& window, const QString& path) {
-    const bool ok = window.grab().save(path, "PNG");
+bool Save(const QPixmap& picture, const QString& path) {
+    const bool ok = picture.save(path, "PNG");
     std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
     return ok;
+}
+
+bool Save(QWidget& window, const QString& path) {
+    return Save(window.grab(), path);
+}
+
+/// Zooms the position chart in about its first warning point and points at
+/// it; the picture is of the screen, where the tooltip is a window of its own.
+bool SaveExplored(TMainForm& form, const QString& path) {
+    QCustomPlot& chart = *form.chartPosition;
+    const ColorPointSeries& angles = *form.SeriesPosST;
+    int warned = 0;
+    while (warned < angles.Count() && angles.ColorAt(warned) != WindowColors::Orange)
+        ++warned;
+    if (warned + 4 >= angles.Count() || angles.ColorAt(warned + 4) != WindowColors::Orange)
+        return false;
+    const QCPGraphData point = *(angles.Points().constBegin() + warned + 4); // amid the run
+    const auto pixel = [&] { return angles.Line()->coordsToPixels(point.key, point.value); };
+    for (int notch = 0; notch < 3; ++notch) {
+        const QPointF at = pixel();
+        QWheelEvent wheel(at, chart.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&chart, &wheel);
+    }
+    Spin(300);
+    QCursor::setPos(chart.mapToGlobal((pixel() + QPointF(2, 1)).toPoint()));
+    Spin(2500); // readings go on meanwhile; the chart holds still
+    return Save(form.screen()->grabWindow(0, form.x(), form.y(), form.width(), form.height()),
+                path);
 }
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: screenshot_pages POSITION.png INSTALLATION.png\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: screenshot_pages POSITION.png EXPLORE.png INSTALLATION.png\n");
         return 2;
     }
     QTemporaryDir dir;
@@ -97,6 +132,7 @@ int main(int argc, char** argv) {
     while (form.ChartTime < 280 && waited.elapsed() < 90000)
         Spin(200);
     const bool position = Save(form, QString::fromLocal8Bit(argv[1]));
+    const bool explored = SaveExplored(form, QString::fromLocal8Bit(argv[2]));
 
     // Installation: an eccentric magnet, read every 20 ms, over a little more
     // than a turn; a warning for a moment shows the colours there too.
@@ -111,9 +147,9 @@ int main(int argc, char** argv) {
     Spin(1200);
     Tell(sim, "warning off");
     Spin(7000);
-    const bool installation = Save(form, QString::fromLocal8Bit(argv[2]));
+    const bool installation = Save(form, QString::fromLocal8Bit(argv[3]));
 
     Tell(sim, "quit");
     sim.waitForFinished(3000);
-    return position && installation ? 0 : 1;
+    return position && explored && installation ? 0 : 1;
 }

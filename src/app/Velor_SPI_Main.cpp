@@ -23,7 +23,7 @@
 TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      env_(std::move(env)) {
+      env_(std::move(env)), files_(env_.Settings, env_.RecordingFolder) {
     setFixedSize(FormSize);
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::white));
@@ -78,6 +78,10 @@ void TMainForm::FormCreate() {
     SetPanelColor(WindowColors::ButtonFace());
     btnChartPosClearClick();
     btnChartGapClearClick();
+    const QString folderGone = files_.Restore();
+    if (!folderGone.isEmpty())
+        AddLog(folderGone);
+    ShowFilesFolder();
     UpdateCommandButtons();
     SendSettings();
 }

@@ -6,6 +6,8 @@
 // main_form_layout.cpp, main_form_requests.cpp, main_form_reports.cpp,
 // main_form_charts.cpp, main_form_chart_export.cpp and main_form_report.cpp.
 
+#include "app/chart_explorer.h"
+#include "app/files_folder.h"
 #include "app/main_form_environment.h"
 #include "engine/engine_reports.h"
 #include "engine/engine_requests.h"
@@ -34,6 +36,7 @@ class QTabWidget;
 class QTimer;
 class LampPanel;
 class SpinEdit;
+class PathLabel;
 class ColorPointSeries;
 class QCPGraph;
 struct InstallationReportPage;
@@ -106,6 +109,8 @@ public:
     SpinEdit* seCasShranjevanja{};
     QPlainTextEdit* mmShranjujIme{};
     QLabel* lblShraniElapsedTimeMs{};
+    QPushButton* btnFolder{}; ///< "Folder…": where recordings, reports and chart images go
+    PathLabel* lblFolder{};   ///< the folder in use
     QCheckBox* cbPosPlot{};
     QPushButton* btnChartPosSave{};
     QPushButton* btnChartPosClear{};
@@ -202,12 +207,18 @@ public:
     void btnSetMultiturnClick();
     void btnTarvinSetZeroClick();
     void cbShranjujMeritvePosClick(); ///< ticked: start a recording; unticked: stop it
+    void btnFolderClick();
 
     // ---- charts and their export (main_form_charts.cpp, main_form_chart_export.cpp)
     ColorPointSeries* SeriesPosST{}; ///< singleturn angle, right axis, status colour per point
     QCPGraph* SeriesPosMT{};         ///< turn count, left axis, multiturn encoders only
     ColorPointSeries* serSignal{};   ///< air gap over the angle, kept in angle order
     std::uint32_t ChartTime = 0;     ///< X of the next position sample
+    ChartExplorer* PositionExplorer{};
+    ChartExplorer* AirGapExplorer{};
+    /// The position chart's live view and point texts (to return to after
+    /// other graphs were shown on it).
+    [[nodiscard]] ChartExplorer::Hooks PositionHooks();
     static constexpr int PositionChartPoints = 250;
     void btnChartPosClearClick();
     void btnChartGapClearClick();
@@ -252,6 +263,7 @@ private:
     /// Buttons that work only while an encoder is connected.
     [[nodiscard]] std::vector<QPushButton*> CommandButtons() const;
     void UpdateCommandButtons();
+    void ShowFilesFolder();
 
     // Reports.
     void ReportsWaiting();
@@ -279,6 +291,7 @@ private:
     // Charts.
     void SetUpCharts();
     void WireChartEvents();
+    void PositionLiveView();
     /// Steps of a reading; each adds a point only while its check box is ticked.
     void PositionPlotStep(const Engine::Reading& reading, const QColor& statusColor);
     void AirGapPlotStep(const Engine::Reading& reading, const QColor& statusColor);
@@ -291,6 +304,7 @@ private:
                                                     const QString& shown) const;
 
     MainFormEnvironment env_;
+    FilesFolder files_;
     QString versionText_;
     Engine::CaptionFields caption_;
     bool waitCursor_ = false;

@@ -8,9 +8,10 @@
 namespace {
 /// A round dot, drawn once: QPainter fills a pixmap many times faster than it
 /// rasterises an antialiased ellipse, which matters with thousands of dots.
-QPixmap Dot(const QColor& color, double diameter) {
+QPixmap Dot(const QColor& color, double diameter, qreal devicePixelRatio = 1) {
     const int side = static_cast<int>(std::ceil(diameter)) + 2;
-    QPixmap dot(side, side);
+    QPixmap dot(QSize(side, side) * devicePixelRatio);
+    dot.setDevicePixelRatio(devicePixelRatio);
     dot.fill(Qt::transparent);
     QPainter painter(&dot);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -20,6 +21,37 @@ QPixmap Dot(const QColor& color, double diameter) {
     painter.drawEllipse(QRectF(margin, margin, diameter, diameter));
     return dot;
 }
+
+/// A scatter graph whose dots are drawn at the pixel ratio of what it paints
+/// on, so they stay sharp on a scaled screen. QCPScatterStyle centres a pixmap
+/// by its size in device pixels, which puts a high-resolution one off its point.
+class DotGraph final : public QCPGraph {
+public:
+    DotGraph(QCPAxis* keyAxis, QCPAxis* valueAxis, const QColor& color, double diameter)
+        : QCPGraph(keyAxis, valueAxis), color_(color), diameter_(diameter) {}
+
+protected:
+    void drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& scatters,
+                         const QCPScatterStyle& style) const override {
+        if (style.shape() != QCPScatterStyle::ssPixmap) {
+            QCPGraph::drawScatterPlot(painter, scatters, style); // vector discs
+            return;
+        }
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        if (dot_.devicePixelRatio() != ratio || dot_.isNull())
+            dot_ = Dot(color_, diameter_, ratio);
+        const QSizeF half = dot_.deviceIndependentSize() / 2;
+        for (const QPointF& at : scatters) // on whole device pixels, as Qt puts a pixmap
+            painter->drawPixmap(QPointF(std::round((at.x() - half.width()) * ratio) / ratio,
+                                        std::round((at.y() - half.height()) * ratio) / ratio),
+                                dot_);
+    }
+
+private:
+    QColor color_;
+    double diameter_;
+    mutable QPixmap dot_; ///< for the pixel ratio painted on last
+};
 
 bool KeyLess(const QCPGraphData& a, const QCPGraphData& b) {
     return a.key < b.key;
@@ -70,7 +102,7 @@ QCPGraph* ColorPointSeries::GraphFor(const QColor& color) {
     for (const auto& [key, graph] : points_)
         if (key == rgb)
             return graph;
-    QCPGraph* graph = keyAxis_->parentPlot()->addGraph(keyAxis_, valueAxis_);
+    QCPGraph* graph = new DotGraph(keyAxis_, valueAxis_, color, pointSize_); // the chart owns it
     graph->setLineStyle(QCPGraph::lsNone);
     graph->setScatterStyle(PointStyle(color, false));
     points_.emplace_back(rgb, graph);

@@ -28,9 +28,9 @@ public:
 };
 } // namespace
 
-void AskPngFileName(QWidget* parent, const QString& suggested,
+void AskPngFileName(QWidget* parent, const QString& folder, const QString& suggested,
                     std::function<void(const QString&)> chosen) {
-    auto* dialog = new PngSaveDialog(parent, QStringLiteral("Save chart"), QString(),
+    auto* dialog = new PngSaveDialog(parent, QStringLiteral("Save chart"), folder,
                                      QStringLiteral("PNG (*.png)"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);

@@ -7,8 +7,8 @@
 class QWidget;
 
 /// Opens the save dialog (filter "PNG" showing "*.png", asks before replacing
-/// a file, wants an existing folder, no default extension) with `suggested`
-/// filled in, and returns at once. `chosen` gets the name as typed, or an
-/// empty one when the user cancels.
-void AskPngFileName(QWidget* parent, const QString& suggested,
+/// a file, wants an existing folder, no default extension) in `folder` with
+/// `suggested` filled in, and returns at once. `chosen` gets the name as
+/// typed, or an empty one when the user cancels.
+void AskPngFileName(QWidget* parent, const QString& folder, const QString& suggested,
                     std::function<void(const QString&)> chosen);

@@ -34,8 +34,9 @@ void PaintTessoranMark(QPainter& p, const QRectF& square) {
     p.restore();
 }
 
-QPixmap TessoranLogo(QSize size) {
-    QPixmap pix(size);
+QPixmap TessoranLogo(QSize size, qreal devicePixelRatio) {
+    QPixmap pix(size * devicePixelRatio);
+    pix.setDevicePixelRatio(devicePixelRatio);
     pix.fill(Qt::transparent);
     QPainter p(&pix);
     const double h = size.height();

@@ -10,6 +10,7 @@ class QRectF;
 
 /// The ring-and-head mark alone, filling `square`.
 void PaintTessoranMark(QPainter& painter, const QRectF& square);
-/// The mark with the name beside it.
-[[nodiscard]] QPixmap TessoranLogo(QSize size);
+/// The mark with the name beside it, `size` in logical pixels, drawn for a
+/// screen of that device pixel ratio.
+[[nodiscard]] QPixmap TessoranLogo(QSize size, qreal devicePixelRatio);
 [[nodiscard]] QIcon TessoranIcon();

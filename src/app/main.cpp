@@ -4,16 +4,20 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QSettings>
 #include <QTabWidget>
 
 int main(int argc, char** argv) {
-    // The window is laid out in pixels and must not be scaled to the screen.
-    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    // The layout is in logical pixels; Qt scales it by the screen's factor
+    // as it is (125 %, 150 %, 175 % too), not rounded to a whole one.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
     QGuiApplication::setApplicationDisplayName(
         QStringLiteral("Tessoran for Velor SPI encoders with K730-6W"));
     MainFormEnvironment env = MainFormEnvironment::System();
+    env.Settings =
+        std::make_shared<QSettings>(QStringLiteral("Tessoran"), QStringLiteral("Tessoran"));
     // Declared after the window, the engine ends first: its thread is joined
     // and the recording closed before the window goes.
     TMainForm form(env);

@@ -10,9 +10,9 @@
 void TMainForm::btnChartPosSaveClick() {
     if (!env_.AskSaveFileName)
         return;
-    // The dialog opens on the last name without its folder; it does not hold
-    // up the window, and the save follows the answer.
-    env_.AskSaveFileName(this, QFileInfo(chartFileName_).fileName(),
+    // The dialog opens in the folder for files, on the last name; it does not
+    // hold up the window, and the save follows the answer.
+    env_.AskSaveFileName(this, files_.Path(), QFileInfo(chartFileName_).fileName(),
                          [this](const QString& chosen) { SaveChartAs(chosen); });
 }
 

@@ -1,7 +1,9 @@
-// The position and air-gap charts: their series and axes, the reading tick's
-// plot steps and the buttons that clear them.
+// The position and air-gap charts: their series and axes, their live views
+// and explorers, the reading tick's plot steps and the buttons that clear them.
 #include "app/Velor_SPI_Main.h"
 #include "app/chart_color_series.h"
+#include "app/chart_explorer.h"
+#include "app/chart_point_texts.h"
 #include "app/window_colors.h"
 
 #include <QCheckBox>
@@ -13,6 +15,8 @@ namespace {
 constexpr int LineWidth = 2;
 constexpr double PositionPointSize = 5;
 constexpr double AirGapPointSize = 4;
+const QCPRange AngleRange(-5, 365);
+const QCPRange NoTurns(0, 5); // QCustomPlot's own default
 
 QSharedPointer<QCPAxisTickerFixed> FixedTicker(double step,
                                                QCPAxisTickerFixed::ScaleStrategy strategy) {
@@ -43,6 +47,12 @@ protected:
     }
 };
 
+/// The air-gap chart's live view: one turn, and gaps up to 10 mm.
+void FixedGapAxes(QCustomPlot& chart) {
+    chart.xAxis->setRange(0, 360);
+    chart.yAxis->setRange(0, 10);
+}
+
 void RemoveFirst(QCPGraph* graph) {
     if (!graph->data()->isEmpty())
         graph->data()->remove(graph->data()->constBegin()->key);
@@ -59,7 +69,7 @@ void TMainForm::SetUpCharts() {
     QCPAxis* angleAxis = chartPosition->yAxis2;
     angleAxis->setVisible(true);
     angleAxis->setTicker(FixedTicker(45, QCPAxisTickerFixed::ssNone));
-    angleAxis->setRange(-5, 365);
+    angleAxis->setRange(AngleRange);
     angleAxis->grid()->setVisible(true);
     QCPAxis* turnAxis = chartPosition->yAxis;
     // Whole turns only: a step of 1 or a multiple of it, never a fraction.
@@ -74,6 +84,29 @@ void TMainForm::SetUpCharts() {
     ChartAirGap->yAxis->setLabel(QStringLiteral("Air gap (mm)"));
     serSignal = new ColorPointSeries(ChartAirGap->xAxis, ChartAirGap->yAxis, Qt::blue, LineWidth,
                                      AirGapPointSize);
+
+    PositionExplorer = new ChartExplorer(chartPosition, PositionHooks());
+    AirGapExplorer = new ChartExplorer(
+        ChartAirGap, {.LiveView = [this] { FixedGapAxes(*ChartAirGap); },
+                      .PointGraph = [this] { return serSignal->Line(); },
+                      .PointText = [this](int i) { return AirGapPointText(*serSignal, i); }});
+}
+
+ChartExplorer::Hooks TMainForm::PositionHooks() {
+    return {
+        .LiveView = [this] { PositionLiveView(); },
+        .PointGraph = [this] { return SeriesPosST->Line(); },
+        .PointText = [this](int i) { return PositionPointText(*SeriesPosST, *SeriesPosMT, i); }};
+}
+
+void TMainForm::PositionLiveView() {
+    chartPosition->xAxis->rescale();
+    chartPosition->yAxis2->setRange(AngleRange);
+    // Half a turn of room, so the turn count never runs along the frame.
+    bool haveTurns = false;
+    const QCPRange turns = SeriesPosMT->getValueRange(haveTurns);
+    chartPosition->yAxis->setRange(haveTurns ? QCPRange(turns.lower - 0.5, turns.upper + 0.5)
+                                             : NoTurns);
 }
 
 void TMainForm::RedrawChart(QCustomPlot* chart) {
@@ -116,12 +149,7 @@ void TMainForm::PositionPlotStep(const Engine::Reading& reading, const QColor& s
         RemoveFirst(SeriesPosMT);
     if (SeriesPosST->Count() > PositionChartPoints)
         SeriesPosST->RemoveFirst();
-    chartPosition->xAxis->rescale();
-    // Half a turn of room, so the turn count never runs along the frame.
-    bool haveTurns = false;
-    const QCPRange turns = SeriesPosMT->getValueRange(haveTurns);
-    if (haveTurns)
-        chartPosition->yAxis->setRange(turns.lower - 0.5, turns.upper + 0.5);
+    PositionExplorer->PointsChanged();
     RedrawChart(chartPosition);
 }
 
@@ -138,6 +166,7 @@ void TMainForm::btnChartPosClearClick() {
     SeriesPosST->Clear();
     SeriesPosMT->data()->clear();
     ChartTime = 0;
+    PositionExplorer->Follow();
     RedrawChart(chartPosition);
 }
 
@@ -149,12 +178,12 @@ void TMainForm::cbPosPlotClick() {
 
 void TMainForm::btnChartGapClearClick() {
     serSignal->Clear();
+    AirGapExplorer->Follow();
     RedrawChart(ChartAirGap);
 }
 
 void TMainForm::cbAirGapClick() {
-    // Fixed axes from the first click on, so a curve being drawn does not jump.
-    ChartAirGap->xAxis->setRange(0, 360);
-    ChartAirGap->yAxis->setRange(0, 10);
+    // The fixed axes of the live view, so a curve being drawn does not jump.
+    AirGapExplorer->Follow();
     RedrawChart(ChartAirGap);
 }

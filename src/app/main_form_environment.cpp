@@ -1,6 +1,7 @@
 #include "app/main_form_environment.h"
 
 #include "app/chart_save_dialog.h"
+#include "app/folder_dialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,19 +13,18 @@ MainFormEnvironment MainFormEnvironment::System() {
     env.Channel = std::make_shared<Engine::EngineChannel>();
     env.Boxes = std::make_shared<QtMessageBoxes>();
     env.AskSaveFileName = AskPngFileName;
+    env.AskFolder = AskFolderName;
     env.RecordingFolder = DefaultRecordingFolder;
     env.LocalNow = [] { return QDateTime::currentDateTime(); };
     return env;
 }
 
-namespace {
 // Only creating a file tells: Windows reports Program Files on NTFS as
 // writable to everyone, and UAC refuses the file itself.
 bool CanCreateFileIn(const QString& folder) {
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("tessoran-XXXXXX.tmp")));
     return probe.open();
 }
-} // namespace
 
 QString DefaultRecordingFolder() {
     const QString own = QCoreApplication::applicationDirPath();

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class QSettings;
 class QWidget;
 
 struct MainFormEnvironment {
@@ -18,21 +19,33 @@ struct MainFormEnvironment {
     /// its own thread at the other end.
     std::shared_ptr<Engine::EngineChannel> Channel;
     std::shared_ptr<MessageBoxes> Boxes;
-    /// Asks where to save a chart image, with `suggested` filled in, and
-    /// calls `chosen` with the answer (empty when the user cancels). Must not
-    /// hold up the window while it asks.
-    std::function<void(QWidget* parent, const QString& suggested,
+    /// Asks where to save a chart image, opening in `folder` with `suggested`
+    /// filled in, and calls `chosen` with the answer (empty when the user
+    /// cancels). Must not hold up the window while it asks.
+    std::function<void(QWidget* parent, const QString& folder, const QString& suggested,
                        std::function<void(const QString&)> chosen)>
         AskSaveFileName;
-    /// Folder that position recordings are written to; unset: the default below.
+    /// Asks for a folder, opening in `current`, and calls `chosen` with the
+    /// answer (empty when the user cancels). Must not hold up the window.
+    std::function<void(QWidget* parent, const QString& current,
+                       std::function<void(const QString&)> chosen)>
+        AskFolder;
+    /// Default folder for recordings, reports and chart images, until one is
+    /// chosen; unset: the default below.
     std::function<QString()> RecordingFolder;
+    /// What the window keeps between runs (the chosen folder); unset: nothing.
+    std::shared_ptr<QSettings> Settings;
     /// The local date and time now (the installation report's stamp); unset: the system's.
     std::function<QDateTime()> LocalNow;
 
-    /// The real system: Qt message boxes and file dialog, a channel without
-    /// an engine yet (the caller starts one on it).
+    /// The real system: Qt message boxes and file dialogs, a channel without
+    /// an engine yet (the caller starts one on it). No settings: only the
+    /// program itself keeps the user's (main.cpp).
     static MainFormEnvironment System();
 };
+
+/// Whether a file can be created in `folder` (by creating one and removing it).
+[[nodiscard]] bool CanCreateFileIn(const QString& folder);
 
 /// The program's own folder when a file can be created in it, else the
 /// user's documents folder (created if missing): an installed program's

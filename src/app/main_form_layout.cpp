@@ -4,6 +4,7 @@
 #include "app/logo.h"
 #include "app/widgets/lamp_panel.h"
 #include "app/widgets/page_tabs.h"
+#include "app/widgets/path_label.h"
 #include "app/widgets/spin_edit.h"
 #include "app/window_colors.h"
 
@@ -42,6 +43,10 @@ QCustomPlot* NewChart(QWidget* parent) {
     chart->axisRect()->setBackground(Qt::white);
     chart->legend->setVisible(false);
     chart->setStyleSheet(QStringLiteral("border: 1px solid silver;"));
+    // Drawn at the pixel ratio of the screen it is on now, so it stays sharp
+    // on a scaled screen and after moving to another one.
+    QObject::connect(chart, &QCustomPlot::beforeReplot, chart,
+                     [chart] { chart->setBufferDevicePixelRatio(chart->devicePixelRatioF()); });
     return chart;
 }
 
@@ -110,7 +115,7 @@ QWidget* TMainForm::BuildTopBand() {
     lbl1->setFont(PixelFont(QStringLiteral("Arial"), 21, true, true));
     WindowColors::SetFontColor(lbl1, WindowColors::Navy);
     Image1 = new QLabel(pnl1Top);
-    Image1->setPixmap(TessoranLogo(QSize(180, 44)));
+    Image1->setPixmap(TessoranLogo(QSize(180, 44), Image1->devicePixelRatioF()));
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setToolTip(QStringLiteral("Double-click to visit the Tessoran web site"));
     top->addWidget(lbl1);
@@ -297,6 +302,9 @@ QWidget* TMainForm::BuildEncPosPage() {
     mmShranjujIme->setReadOnly(true);
     mmShranjujIme->setFixedHeight(40);
     lblShraniElapsedTimeMs = new QLabel(QStringLiteral("Elapsed Time"), tabEncPos);
+    btnFolder = new QPushButton(QStringLiteral("Folder…"), tabEncPos);
+    lblFolder = new PathLabel(tabEncPos);
+    lblFolder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cbPosPlot = new QCheckBox(QStringLiteral("Plot position over time"), tabEncPos);
     btnChartPosSave = new QPushButton(QStringLiteral("Save chart"), tabEncPos);
     btnChartPosClear = new QPushButton(QStringLiteral("Clear chart"), tabEncPos);
@@ -304,11 +312,13 @@ QWidget* TMainForm::BuildEncPosPage() {
     rec->addWidget(Label7, 0, 1);
     rec->addWidget(seCasShranjevanja, 0, 2);
     rec->addWidget(mmShranjujIme, 0, 3, 2, 1);
-    rec->addWidget(lblShraniElapsedTimeMs, 1, 0, 1, 3);
+    rec->addWidget(lblShraniElapsedTimeMs, 1, 0, 1, 2);
+    rec->addWidget(btnFolder, 1, 2);
     rec->setColumnStretch(3, 1);
     auto* plot = new QHBoxLayout;
     plot->addWidget(cbPosPlot);
-    plot->addStretch(1);
+    plot->addSpacing(24);
+    plot->addWidget(lblFolder, 1);
     plot->addWidget(btnChartPosSave);
     plot->addWidget(btnChartPosClear);
 
@@ -408,8 +418,9 @@ QWidget* TMainForm::BuildInstCalPage() {
     auto* report = new QVBoxLayout(grpReport);
     btnSaveReport = new QPushButton(QStringLiteral("Save installation report…"), grpReport);
     btnSaveReport->setToolTip(
-        QStringLiteral("One A4 page (PDF) in the recording folder: the box, the encoder, the "
-                       "values and flags read, the air-gap statistics and both charts"));
+        QStringLiteral("One A4 page (PDF) in the folder for files (\"Folder…\" on the "
+                       "Position page): the box, the encoder, the values and flags read, the "
+                       "air-gap statistics and both charts"));
     lblReportPath = new QLabel(grpReport);
     lblReportPath->setWordWrap(true);
     // A long path wraps; it must not widen the column.

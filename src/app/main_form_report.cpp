@@ -137,7 +137,7 @@ InstallationReportPage TMainForm::ReportPage(const QDateTime& now, const QString
 
 void TMainForm::btnSaveReportClick() {
     const QDateTime now = env_.LocalNow ? env_.LocalNow() : QDateTime::currentDateTime();
-    const QString folder = env_.RecordingFolder ? env_.RecordingFolder() : DefaultRecordingFolder();
+    const QString folder = files_.Path();
     const std::string name = Monitor::InstallationReportFileName(
         partNumber_, serialNumber_, Monitor::RecordingTimestamp(ToLocal(now)));
     const QString path = QString::fromStdString(
@@ -159,7 +159,13 @@ void TMainForm::btnSaveReportClick() {
         QCPAxis* turns = chartPosition->yAxis;
         const bool turnsShown = turns->visible();
         turns->setVisible(turnsShown && multiturn_.value_or(false));
-        saved = WriteInstallationReport(page, file, reason);
+        {
+            // The page shows the charts as they follow the readings, not a
+            // detail someone zoomed into.
+            const ChartExplorer::LiveViewScope livePosition(*PositionExplorer);
+            const ChartExplorer::LiveViewScope liveGap(*AirGapExplorer);
+            saved = WriteInstallationReport(page, file, reason);
+        }
         turns->setVisible(turnsShown);
         serSignal->SetVectorPoints(false);
         SeriesPosST->SetVectorPoints(false);

@@ -2,10 +2,12 @@
 // controls and ask; what comes of it arrives as reports.
 #include "app/Velor_SPI_Main.h"
 
+#include "app/widgets/path_label.h"
 #include "app/widgets/spin_edit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -61,6 +63,7 @@ void TMainForm::WireRequests() {
     connect(cbShranjujMeritvePos, &QCheckBox::toggled, this, &TMainForm::cbShranjujMeritvePosClick);
     connect(seCasShranjevanja, &QSpinBox::valueChanged, this,
             [this](int seconds) { Ask(Engine::SetRecordingDuration{seconds}); });
+    connect(btnFolder, &QPushButton::clicked, this, &TMainForm::btnFolderClick);
 
     for (QPushButton* button : CommandButtons())
         commandHints_.push_back(button->toolTip());
@@ -141,7 +144,32 @@ void TMainForm::cbShranjujMeritvePosClick() {
         Ask(Engine::StopRecording{});
         return;
     }
-    const QString folder = env_.RecordingFolder ? env_.RecordingFolder() : DefaultRecordingFolder();
     // The core takes paths as UTF-8 on every system.
-    Ask(Engine::StartRecording{folder.toStdString(), seCasShranjevanja->Value()});
+    Ask(Engine::StartRecording{files_.Path().toStdString(), seCasShranjevanja->Value()});
+}
+
+void TMainForm::btnFolderClick() {
+    if (!env_.AskFolder)
+        return;
+    env_.AskFolder(this, files_.Path(), [this](const QString& folder) {
+        if (folder.isEmpty())
+            return;
+        if (!files_.Choose(folder)) {
+            ShowBox(true, QStringLiteral("No file can be created in %1; files still go to %2.")
+                              .arg(QDir::toNativeSeparators(folder),
+                                   QDir::toNativeSeparators(files_.Path())));
+            return;
+        }
+        ShowFilesFolder();
+        AddLog(lblFolder->text());
+    });
+}
+
+void TMainForm::ShowFilesFolder() {
+    const QString folder = QDir::toNativeSeparators(files_.Path());
+    lblFolder->setText(QStringLiteral("Files go to ") + folder);
+    btnFolder->setToolTip(
+        QStringLiteral("Choose the folder for recordings, installation reports and chart "
+                       "images. Now: ") +
+        folder);
 }

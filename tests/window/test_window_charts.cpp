@@ -1,6 +1,7 @@
 // The position and air-gap charts, "Save chart" and "Copy", drawn from the
 // engine's readings of the simulated box.
 #include "app/chart_color_series.h"
+#include "app/chart_explorer.h"
 #include "app/window_colors.h"
 #include "encoder/crc.h"
 #include "serial/Serial_driver.h"
@@ -19,6 +20,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 #include <map>
 #include <qcustomplot.h>
@@ -109,6 +111,40 @@ void ReadAirGap(WindowHarness& h) {
             return;
     }
     QFAIL("no signal-level tick within three ticks");
+}
+
+/// The bottom, left and right axes' ranges.
+QList<QCPRange> Ranges(const QCustomPlot& chart) {
+    return {chart.xAxis->range(), chart.yAxis->range(), chart.yAxis2->range()};
+}
+
+/// One notch of the wheel (away from the user) at `at`, as the chart gets it.
+void Wheel(QCustomPlot& chart, QPoint at, Qt::KeyboardModifiers modifiers = {}) {
+    QWheelEvent wheel(at, chart.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&chart, &wheel);
+}
+
+void Drag(QCustomPlot& chart, QPoint from, QPoint to) {
+    QTest::mousePress(&chart, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&chart, to);
+    QTest::mouseRelease(&chart, Qt::LeftButton, {}, to);
+}
+
+/// The window shown, reading a turning multiturn encoder, the Position page
+/// open with 40 readings plotted.
+std::shared_ptr<K730Sim::K730Box> StartShown(WindowHarness& h) {
+    auto box = h.AddBox("/dev/ttyACM0", true);
+    box->Encoder().SetSpeedRpm(30, box->NowUs());
+    TMainForm& f = h.Start();
+    f.show();
+    if (!QTest::qWaitForWindowExposed(&f) || !h.Connect())
+        qFatal("the window did not come up reading");
+    f.Pages->setCurrentWidget(f.tabEncPos);
+    f.cbPosPlot->setChecked(true);
+    h.Read(40);
+    f.chartPosition->replot(); // laid out
+    return box;
 }
 
 /// Every channel as Qt widens a 5- or 6-bit one: the image went through RGB565.
@@ -431,6 +467,115 @@ private slots:
         QVERIFY(navyFound);
         QCOMPARE(image.pixel(0, 0), qRgb(0xC6, 0xC3, 0xC6)); // the silver border, in 16-bit
         QCOMPARE(image.pixel(image.width() - 1, image.height() - 1), qRgb(0xC6, 0xC3, 0xC6));
+    }
+
+    void wheelDragAndDoubleClickChangeAndRestoreTheView() {
+        WindowHarness h;
+        StartShown(h);
+        TMainForm& f = *h.form;
+        QCustomPlot& chart = *f.chartPosition;
+        const QList<QCPRange> live = Ranges(chart);
+        const QRect plot = chart.axisRect()->rect();
+        const QPoint at = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 3);
+        const double keyAt = chart.xAxis->pixelToCoord(at.x());
+        struct Gesture {
+            const char* name;
+            std::function<void()> move;
+            bool keys;   ///< the bottom axis moves
+            bool values; ///< the left and right axes move
+            std::function<void()> back;
+        };
+        const auto doubleClick = [&] {
+            QTest::mouseDClick(&chart, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(&chart, Qt::LeftButton, {}, at);
+        };
+        const Gesture gestures[] = {
+            {"wheel", [&] { Wheel(chart, at); }, true, false, doubleClick},
+            {"ctrl+wheel", [&] { Wheel(chart, at, Qt::ControlModifier); }, false, true,
+             [&] { QTest::keyClick(&chart, Qt::Key_Home); }},
+            {"drag", [&] { Drag(chart, at, at + QPoint(-80, 40)); }, true, true, doubleClick},
+        };
+        for (const Gesture& g : gestures) {
+            g.move();
+            const QList<QCPRange> moved = Ranges(chart);
+            QVERIFY2(f.PositionExplorer->Paused(), g.name);
+            QVERIFY2((moved[0] != live[0]) == g.keys, g.name);
+            QVERIFY2((moved[1] != live[1] && moved[2] != live[2]) == g.values, g.name);
+            if (g.keys && !g.values) // zoomed in about the pointer
+                QVERIFY(moved[0].size() < live[0].size() &&
+                        qFuzzyCompare(chart.xAxis->pixelToCoord(at.x()), keyAt));
+            g.back();
+            QVERIFY2(!f.PositionExplorer->Paused(), g.name);
+            QCOMPARE(Ranges(chart), live);
+        }
+    }
+
+    void aPausedChartHoldsStillAndCatchesUp() {
+        WindowHarness h;
+        StartShown(h);
+        TMainForm& f = *h.form;
+        QCustomPlot& position = *f.chartPosition;
+        Wheel(position, position.axisRect()->center());
+        const QList<QCPRange> held = Ranges(position);
+        h.Read(30);
+        QCOMPARE(Ranges(position), held);
+        QCOMPARE(f.SeriesPosST->Count(), 70);
+        QTest::keyClick(&position, Qt::Key_Home);
+        QCOMPARE(position.xAxis->range(), QCPRange(0, 69));
+    }
+
+    void theTooltipNamesTheNearestPoint() {
+        WindowHarness h;
+        auto& cond = StartShown(h)->Encoder().Conditions();
+        TMainForm& f = *h.form;
+        cond.WarningBit = true;
+        h.Read();
+        const Engine::Reading position = LastReading(h);
+        cond.WarningBit = false;
+        h.Read(10);
+        f.cbPosPlot->setChecked(false); // the one warning stays the only one
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        f.cbAirGap->setChecked(true);
+        ReadAirGap(h);
+        cond.WarningBit = true;
+        ReadAirGap(h);
+        const Engine::Reading gap = LastReading(h);
+
+        const auto angle = [](const Engine::Reading& r) {
+            return QString::number(r.Position.ST_value * r.Position.Resolution_unit, 'f', 3);
+        };
+        struct Case {
+            QWidget* page;
+            ColorPointSeries* series;
+            ChartExplorer* explorer;
+            QString text;
+        };
+        const Case cases[] = {
+            {f.tabEncPos, f.SeriesPosST, f.PositionExplorer,
+             QStringLiteral("Reading 40\nAngle %1 °\nTurns %2\nStatus: warning")
+                 .arg(angle(position))
+                 .arg(position.Position.MT_value)},
+            {f.tabInstCal, f.serSignal, f.AirGapExplorer,
+             QStringLiteral("Angle %1 °\nAir gap %2 mm\nStatus: warning")
+                 .arg(angle(gap), QString::number(gap.Aux.AirGap, 'f', 3))},
+        };
+        for (const Case& c : cases) {
+            f.Pages->setCurrentWidget(c.page);
+            QCustomPlot& chart = *c.series->Line()->parentPlot();
+            chart.replot();
+            int warned = 0;
+            while (c.series->ColorAt(warned).value_or(WindowColors::Orange) != WindowColors::Orange)
+                ++warned;
+            const QCPGraphData point = *(c.series->Points().constBegin() + warned);
+            const QPointF dot = c.series->Line()->coordsToPixels(point.key, point.value);
+            // Sent: the offscreen platform misplaces QTest::mouseMove's cursor when scaled.
+            const QPointF near = dot + QPointF(3, -2);
+            QMouseEvent move(QEvent::MouseMove, near, chart.mapToGlobal(near), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&chart, &move);
+            QCOMPARE(QToolTip::text(), c.text);
+            QCOMPARE(c.explorer->TipAt(dot + QPointF(0, ChartExplorer::Reach + 2)), QString());
+        }
     }
 
     void failedSaveShowsBothErrorsAndReadingGoesOn() {

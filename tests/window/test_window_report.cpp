@@ -1,6 +1,7 @@
 // "Save installation report…" against the simulated box: the PDF is read back
 // with poppler's tools, so what a technician hands over is what is checked.
 #include "app/chart_color_series.h"
+#include "app/chart_explorer.h"
 #include "window_harness.h"
 
 #include <QClipboard>
@@ -100,8 +101,12 @@ private slots:
         for (const Engine::Reading& r : h.rig.Reports<Engine::Reading>())
             readings += r.Command != 255;
 
+        // A detail looked at: the report draws the live view all the same.
+        f.ChartAirGap->xAxis->setRange(100, 140);
         f.btnSaveReport->click();
         QCOMPARE(h.boxes->Texts(), QStringList{});
+        QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(100, 140));
+        QVERIFY(f.AirGapExplorer->Paused());
         const QStringList saved = Reports(QDir(dir.path()));
         QCOMPARE(saved.size(), 1);
         QVERIFY2(
@@ -129,7 +134,8 @@ private slots:
               QStringLiteral("Status readings\\s+3\\b"),
               QStringLiteral("Status flags seen\\s+Signal low \\(2\\), Speed \\(2\\)"),
               QStringLiteral("Temperature\\s+\\d+\\.\\d °C"),
-              QStringLiteral("Air gap\\s+0\\.\\d\\d mm")})
+              QStringLiteral("Air gap\\s+0\\.\\d\\d mm"),
+              QStringLiteral("\\b0\\s+50\\s+100\\s+150\\s+200\\s+250\\s+300\\s+350\\b")})
             QVERIFY2(Has(text, pattern), qPrintable(pattern + QStringLiteral("\n") + text));
         const QString boxSerial = f.lblInterfaceSerial->text().section(QLatin1Char(' '), 1);
         QVERIFY(!boxSerial.isEmpty());

@@ -1,6 +1,7 @@
 // The window draws what the engine reports and asks what the user chose: the
 // reports are fed to it directly, the requests read off the channel.
 #include "app/widgets/lamp_panel.h"
+#include "app/widgets/path_label.h"
 #include "app/widgets/spin_edit.h"
 #include "app/window_colors.h"
 #include "window_harness.h"
@@ -176,6 +177,42 @@ private slots:
         Show(h, {Engine::RecordingEnded{true}}); // failed: the message says why
         QVERIFY(!f.cbShranjujMeritvePos->isChecked());
         QVERIFY(!f.lblShraniElapsedTimeMs->text().endsWith(QStringLiteral("FINISHED.  FINISHED.")));
+    }
+
+    void theChosenFolderTakesEveryFileAndIsKept() {
+        QTemporaryDir dir;
+        const QString fallback = dir.filePath(QStringLiteral("default"));
+        const QString chosen = dir.filePath(QStringLiteral("chosen"));
+        QVERIFY(QDir().mkpath(fallback) && QDir().mkpath(chosen));
+        const auto settings = std::make_shared<QSettings>(dir.filePath(QStringLiteral("t.ini")),
+                                                          QSettings::IniFormat);
+        // Started to choose; again, the choice kept; with the chosen folder gone.
+        for (int run = 0; run < 3; ++run) {
+            if (run == 2)
+                QVERIFY(QDir(chosen).removeRecursively());
+            WindowHarness h;
+            h.settings = settings;
+            h.recordingFolder = [&] { return fallback; };
+            TMainForm& f = h.Start();
+            const QString shown = QDir::toNativeSeparators(run == 1 ? chosen : fallback);
+            QVERIFY(f.lblFolder->text().endsWith(shown) && f.btnFolder->toolTip().endsWith(shown));
+            QCOMPARE(h.LogLines().filter(QDir::toNativeSeparators(chosen)).size(), run / 2);
+            if (run > 0)
+                continue;
+            // Cancelled; refused (no file can be made there); taken.
+            h.folderAnswers = {QString(), dir.filePath(QStringLiteral("missing")), chosen};
+            for (int i = 0; i < 3; ++i)
+                f.btnFolder->click();
+            QCOMPARE(h.boxes->shown.size(), 1u);
+            QVERIFY(f.lblFolder->text().endsWith(QDir::toNativeSeparators(chosen)));
+            (void)h.channel->TakeRequests();
+            f.cbShranjujMeritvePos->setChecked(true);
+            QCOMPARE(Asked<Engine::StartRecording>(h).at(0).Folder, chosen.toStdString());
+            f.btnSaveReportClick();
+            QCOMPARE(QDir(chosen).entryList({QStringLiteral("INSTALLATION_*.pdf")}).size(), 1);
+            f.btnChartPosSave->click();
+            QCOMPARE(h.saveFolders, QStringList{chosen});
+        }
     }
 
     void theWholeWayToAZeroPosition() {

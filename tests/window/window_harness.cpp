@@ -10,8 +10,9 @@ QStringList RecordingBoxes::Texts() const {
 }
 
 WindowHarness::WindowHarness()
-    : channel(std::make_shared<Engine::EngineChannel>()),
-      boxes(std::make_shared<RecordingBoxes>()) {
+    : channel(std::make_shared<Engine::EngineChannel>()), boxes(std::make_shared<RecordingBoxes>()),
+      settings(std::make_shared<QSettings>(settingsDir_.filePath(QStringLiteral("tessoran.ini")),
+                                           QSettings::IniFormat)) {
     rig.onReport = [this](const Engine::Report& r) { channel->Deliver(r); };
 }
 
@@ -24,11 +25,16 @@ TMainForm& WindowHarness::Start() {
     MainFormEnvironment env;
     env.Channel = channel;
     env.Boxes = boxes;
-    env.AskSaveFileName = [this](QWidget*, const QString& suggested,
+    env.AskSaveFileName = [this](QWidget*, const QString& folder, const QString& suggested,
                                  std::function<void(const QString&)> chosen) {
+        saveFolders << folder;
         saveSuggestions << suggested;
         chosen(saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst());
     };
+    env.AskFolder = [this](QWidget*, const QString&, std::function<void(const QString&)> chosen) {
+        chosen(folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst());
+    };
+    env.Settings = settings;
     env.RecordingFolder = [this] {
         return recordingFolder ? recordingFolder() : DefaultRecordingFolder();
     };

@@ -7,7 +7,9 @@
 #include "app/Velor_SPI_Main.h"
 #include "engine_rig.h"
 
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -24,6 +26,8 @@ public:
 };
 
 class WindowHarness {
+    QTemporaryDir settingsDir_; // made before `settings`, which lives in it
+
 public:
     WindowHarness();
     ~WindowHarness();
@@ -52,11 +56,16 @@ public:
     std::shared_ptr<RecordingBoxes> boxes;
     /// Answers of the save dialog, in turn; when none is left the user cancels.
     QStringList saveAnswers;
-    /// The names the save dialog was opened with, in turn.
+    /// The folders and names the save dialog was opened with, in turn.
+    QStringList saveFolders;
     QStringList saveSuggestions;
+    /// Answers of the folder dialog, in turn; when none is left the user cancels.
+    QStringList folderAnswers;
     /// Where recordings go; unset: the program's default folder.
     std::function<QString()> recordingFolder;
     /// The window's local date and time; unset: the system's.
     std::function<QDateTime()> localNow;
+    /// The window's settings, in a file of the test's own (share it to restart).
+    std::shared_ptr<QSettings> settings;
     std::unique_ptr<TMainForm> form;
 };
