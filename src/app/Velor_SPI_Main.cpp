@@ -36,6 +36,7 @@ TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
         label->setTextFormat(Qt::PlainText);
     mmLog->setMaximumBlockCount(MaxLogLines);
     SetUpCharts();
+    SetUpReview();
     WireEvents();
     qApp->installEventFilter(this); // key preview before the focused control
 

@@ -37,6 +37,8 @@ class QTimer;
 class LampPanel;
 class SpinEdit;
 class PathLabel;
+class RecordingReview;
+class ReviewBand;
 class ColorPointSeries;
 class QCPGraph;
 struct InstallationReportPage;
@@ -109,8 +111,10 @@ public:
     SpinEdit* seCasShranjevanja{};
     QPlainTextEdit* mmShranjujIme{};
     QLabel* lblShraniElapsedTimeMs{};
-    QPushButton* btnFolder{}; ///< "Folder…": where recordings, reports and chart images go
-    PathLabel* lblFolder{};   ///< the folder in use
+    QPushButton* btnFolder{};        ///< "Folder…": where recordings, reports and chart images go
+    PathLabel* lblFolder{};          ///< the folder in use
+    QPushButton* btnOpenRecording{}; ///< "Open recording…": a recording shown for review
+    ReviewBand* reviewBand{};        ///< above the chart while a recording is reviewed
     QCheckBox* cbPosPlot{};
     QPushButton* btnChartPosSave{};
     QPushButton* btnChartPosClear{};
@@ -209,6 +213,14 @@ public:
     void cbShranjujMeritvePosClick(); ///< ticked: start a recording; unticked: stop it
     void btnFolderClick();
 
+    // ---- a recording reviewed on the Position chart (main_form_review.cpp)
+    /// Reads `path` and shows it on the Position chart; a file that is not
+    /// a recording is refused with a message. Returns at once.
+    void OpenRecording(const QString& path);
+    void EndReview();
+    void btnOpenRecordingClick();
+    RecordingReview* review_{};
+
     // ---- charts and their export (main_form_charts.cpp, main_form_chart_export.cpp)
     ColorPointSeries* SeriesPosST{}; ///< singleturn angle, right axis, status colour per point
     QCPGraph* SeriesPosMT{};         ///< turn count, left axis, multiturn encoders only
@@ -290,6 +302,7 @@ private:
 
     // Charts.
     void SetUpCharts();
+    void SetUpReview();
     void WireChartEvents();
     void PositionLiveView();
     /// Steps of a reading; each adds a point only while its check box is ticked.

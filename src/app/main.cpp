@@ -1,5 +1,5 @@
 // Program entry: the application object, the engine on its own thread, the
-// one window, the loop.
+// one window (with a recording for review when one is named), the loop.
 #include "app/Velor_SPI_Main.h"
 
 #include <QApplication>
@@ -29,5 +29,9 @@ int main(int argc, char** argv) {
     for (QWidget* part : parts)
         (void)part->grab();
     form.show();
+    // `tessoran FILE.csv`, and the desktop's "Open with": the file for review.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1 && !arguments.last().startsWith(QLatin1Char('-')))
+        form.OpenRecording(arguments.last());
     return app.exec();
 }

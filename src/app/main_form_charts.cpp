@@ -4,6 +4,7 @@
 #include "app/chart_color_series.h"
 #include "app/chart_explorer.h"
 #include "app/chart_point_texts.h"
+#include "app/recording_review.h"
 #include "app/window_colors.h"
 
 #include <QCheckBox>
@@ -149,6 +150,9 @@ void TMainForm::PositionPlotStep(const Engine::Reading& reading, const QColor& s
         RemoveFirst(SeriesPosMT);
     if (SeriesPosST->Count() > PositionChartPoints)
         SeriesPosST->RemoveFirst();
+    // Under a review the live points are kept and drawn once it ends.
+    if (review_->Active())
+        return;
     PositionExplorer->PointsChanged();
     RedrawChart(chartPosition);
 }

@@ -2,6 +2,7 @@
 #include "app/Velor_SPI_Main.h"
 #include "app/fonts.h"
 #include "app/logo.h"
+#include "app/review_band.h"
 #include "app/widgets/lamp_panel.h"
 #include "app/widgets/page_tabs.h"
 #include "app/widgets/path_label.h"
@@ -303,6 +304,9 @@ QWidget* TMainForm::BuildEncPosPage() {
     mmShranjujIme->setFixedHeight(40);
     lblShraniElapsedTimeMs = new QLabel(QStringLiteral("Elapsed Time"), tabEncPos);
     btnFolder = new QPushButton(QStringLiteral("Folder…"), tabEncPos);
+    btnOpenRecording = new QPushButton(QStringLiteral("Open recording…"), tabEncPos);
+    btnOpenRecording->setToolTip(
+        QStringLiteral("Show a recording on the chart, to zoom and hover; reading goes on"));
     lblFolder = new PathLabel(tabEncPos);
     lblFolder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cbPosPlot = new QCheckBox(QStringLiteral("Plot position over time"), tabEncPos);
@@ -312,7 +316,8 @@ QWidget* TMainForm::BuildEncPosPage() {
     rec->addWidget(Label7, 0, 1);
     rec->addWidget(seCasShranjevanja, 0, 2);
     rec->addWidget(mmShranjujIme, 0, 3, 2, 1);
-    rec->addWidget(lblShraniElapsedTimeMs, 1, 0, 1, 2);
+    rec->addWidget(lblShraniElapsedTimeMs, 1, 0);
+    rec->addWidget(btnOpenRecording, 1, 1);
     rec->addWidget(btnFolder, 1, 2);
     rec->setColumnStretch(3, 1);
     auto* plot = new QHBoxLayout;
@@ -326,6 +331,8 @@ QWidget* TMainForm::BuildEncPosPage() {
     v->addLayout(values);
     v->addLayout(rec);
     v->addLayout(plot);
+    reviewBand = new ReviewBand(tabEncPos);
+    v->addWidget(reviewBand);
     v->addWidget(chartPosition, 1);
     return tabEncPos;
 }

@@ -144,6 +144,7 @@ void TMainForm::cbShranjujMeritvePosClick() {
         Ask(Engine::StopRecording{});
         return;
     }
+    EndReview(); // the chart shows what is being recorded
     // The core takes paths as UTF-8 on every system.
     Ask(Engine::StartRecording{files_.Path().toStdString(), seCasShranjevanja->Value()});
 }

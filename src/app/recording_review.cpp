@@ -1,5 +1,6 @@
 #include "app/recording_review.h"
 
+#include "app/Velor_SPI_Main.h"
 #include "app/window_colors.h"
 #include "encoder/Velor_konstante.h"
 
@@ -128,20 +129,12 @@ void RecordingReview::Show(const QString& path, Monitor::RecordingReadResult& re
                                                 static_cast<double>(rows.MT[row])};
         }
         turnLine->data()->set(turns, true);
+        turnsLine_ = turnLine;
         graphs_.push_back(turnLine);
-        bool found = false;
-        const QCPRange range = turnLine->getValueRange(found);
-        if (found)
-            chart_->yAxis->setRange(range.lower - 0.5, range.upper + 0.5);
     }
     rowOf_ = std::move(order);
-
     chart_->xAxis->setLabel(QStringLiteral("Time (s)"));
-    bool found = false;
-    const QCPRange keys = angle_->getKeyRange(found);
-    chart_->xAxis->setRange(found ? keys : QCPRange(0, 1));
-    if (found && keys.size() == 0)
-        chart_->xAxis->setRange(keys.lower - 0.5, keys.upper + 0.5);
+    WholeView();
     chart_->replot(QCustomPlot::rpQueuedReplot);
 
     const Monitor::RecordingContents& c = result.Contents;
@@ -149,14 +142,25 @@ void RecordingReview::Show(const QString& path, Monitor::RecordingReadResult& re
                  c.FirstBadLine, QString::fromStdString(c.FirstBadReason)});
 }
 
+void RecordingReview::WholeView() {
+    if (!Active())
+        return;
+    bool found = false;
+    const QCPRange keys = angle_->getKeyRange(found);
+    // A file of one row still gets a scale around its point.
+    chart_->xAxis->setRange(!found            ? QCPRange(0, 1)
+                            : keys.size() > 0 ? keys
+                                              : QCPRange(keys.lower - 0.5, keys.upper + 0.5));
+    chart_->yAxis2->setRange(-5, 365);
+    bool haveTurns = false;
+    const QCPRange turns = turnsLine_ ? turnsLine_->getValueRange(haveTurns) : QCPRange(0, 5);
+    chart_->yAxis->setRange(haveTurns ? QCPRange(turns.lower - 0.5, turns.upper + 0.5)
+                                      : QCPRange(0, 5));
+}
+
 void RecordingReview::HideLive() {
     chart_->layer(QStringLiteral("main"))->setVisible(false);
     liveLabel_ = chart_->xAxis->label();
-    QCPAxis* axes[] = {chart_->xAxis, chart_->yAxis, chart_->yAxis2};
-    for (int a = 0; a < 3; ++a) {
-        liveRanges_[a][0] = axes[a]->range().lower;
-        liveRanges_[a][1] = axes[a]->range().upper;
-    }
 }
 
 void RecordingReview::End() {
@@ -166,15 +170,12 @@ void RecordingReview::End() {
         chart_->removePlottable(graph);
     graphs_.clear();
     angle_ = nullptr;
+    turnsLine_ = nullptr;
     flags_ = {};
     turns_ = {};
     rowOf_ = {};
     chart_->layer(QStringLiteral("main"))->setVisible(true);
     chart_->xAxis->setLabel(liveLabel_);
-    QCPAxis* axes[] = {chart_->xAxis, chart_->yAxis, chart_->yAxis2};
-    for (int a = 0; a < 3; ++a)
-        axes[a]->setRange(liveRanges_[a][0], liveRanges_[a][1]);
-    chart_->replot(QCustomPlot::rpQueuedReplot);
 }
 
 QString RecordingReview::PointText(int index) const {
@@ -182,13 +183,12 @@ QString RecordingReview::PointText(int index) const {
         return {};
     const auto i = static_cast<std::size_t>(index);
     const QCPGraphData& point = *(angle_->data()->constBegin() + index);
-    const QLocale locale;
-    QString text = QStringLiteral("Row %1, %2 s\nAngle: %3°")
-                       .arg(locale.toString(qulonglong{rowOf_.empty() ? i : rowOf_[i]} + 1))
-                       .arg(locale.toString(point.key, 'f', 3))
-                       .arg(locale.toString(point.value, 'f', 3));
+    // As the live chart's points say it, with the row and its time for the reading.
+    QString text = QStringLiteral("Row %1 at %2 s\nAngle %3 °\n")
+                       .arg(qulonglong{rowOf_.empty() ? i : rowOf_[i]} + 1)
+                       .arg(LocaleFixed(point.key, 12, 3), LocaleFixed(point.value, 12, 3));
     if (!turns_.empty())
-        text += QStringLiteral("\nTurns: %1").arg(turns_[i]);
+        text += QStringLiteral("Turns %1\n").arg(turns_[i]);
     const char* status[] = {"good", "warning", "error"};
-    return text + QStringLiteral("\nStatus: %1").arg(QLatin1String(status[StatusOf(flags_[i])]));
+    return text + QStringLiteral("Status: ") + QLatin1String(status[StatusOf(flags_[i])]);
 }

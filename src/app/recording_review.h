@@ -38,8 +38,11 @@ public:
     /// Starts reading `path`; opened() or refused() follows. A review shown
     /// stays until the new file has been read.
     void Open(const QString& path);
-    /// Back to the live graphs and their view; nothing when not reviewing.
+    /// Back to the live graphs (the caller sets their view); nothing when
+    /// not reviewing.
     void End();
+    /// The axes around the whole file: its time, a turn, and its turns.
+    void WholeView();
 
     [[nodiscard]] bool Active() const { return !graphs_.empty(); }
     [[nodiscard]] bool Loading() const { return reader_ != nullptr; }
@@ -61,10 +64,10 @@ private:
     QCustomPlot* chart_;
     QThread* reader_ = nullptr;
     QCPGraph* angle_ = nullptr;
+    QCPGraph* turnsLine_ = nullptr;
     std::vector<QCPAbstractPlottable*> graphs_; ///< the review's own
-    std::vector<std::uint8_t> flags_;  ///< per point of AngleLine()
-    std::vector<std::int32_t> turns_;  ///< per point; empty without turns
-    std::vector<std::uint32_t> rowOf_; ///< per point: its row; empty when in file order
+    std::vector<std::uint8_t> flags_;           ///< per point of AngleLine()
+    std::vector<std::int32_t> turns_;           ///< per point; empty without turns
+    std::vector<std::uint32_t> rowOf_;          ///< per point: its row; empty when in file order
     QString liveLabel_;
-    double liveRanges_[3][2] = {};
 };

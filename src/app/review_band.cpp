@@ -56,14 +56,27 @@ void ReviewBand::ShowSummary(const ReviewSummary& s) {
                             Numbers.toString(static_cast<qulonglong>(s.WarningRows)));
     if (s.BadLines > 0)
         text += QStringLiteral(" %1 left out. Line %2: %3.")
-                    .arg(s.BadLines == 1 ? QStringLiteral("1 bad line")
-                                         : QStringLiteral("%1 bad lines")
-                                               .arg(Numbers.toString(
-                                                   static_cast<qulonglong>(s.BadLines))))
+                    .arg(s.BadLines == 1
+                             ? QStringLiteral("1 bad line")
+                             : QStringLiteral("%1 bad lines")
+                                   .arg(Numbers.toString(static_cast<qulonglong>(s.BadLines))))
                     .arg(s.FirstBadLine)
                     .arg(s.FirstBadReason);
+    summary_ = text;
     text_->setText(text);
     show();
+}
+
+void ReviewBand::LoadingFailed() {
+    if (summary_.isEmpty())
+        hide();
+    else
+        text_->setText(summary_);
+}
+
+void ReviewBand::Clear() {
+    summary_.clear();
+    hide();
 }
 
 QString ReviewBand::Text() const {

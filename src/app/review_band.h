@@ -16,6 +16,10 @@ public:
 
     void ShowLoading(const QString& fileName);
     void ShowSummary(const ReviewSummary& summary);
+    /// A file that did not open: back to the review shown before, if any.
+    void LoadingFailed();
+    /// The review has ended.
+    void Clear();
     [[nodiscard]] QString Text() const;
 
 signals:
@@ -24,6 +28,7 @@ signals:
 private:
     QLabel* text_;
     QPushButton* back_;
+    QString summary_; ///< the review shown; empty: none
 };
 
 /// "1,000,000 rows": a count with the thousands grouped.

@@ -2,6 +2,8 @@
 // engine's readings of the simulated box.
 #include "app/chart_color_series.h"
 #include "app/chart_explorer.h"
+#include "app/recording_review.h"
+#include "app/review_band.h"
 #include "app/window_colors.h"
 #include "encoder/crc.h"
 #include "serial/Serial_driver.h"
@@ -576,6 +578,54 @@ private slots:
             QCOMPARE(QToolTip::text(), c.text);
             QCOMPARE(c.explorer->TipAt(dot + QPointF(0, ChartExplorer::Reach + 2)), QString());
         }
+    }
+
+    void aRecordingIsReviewedWhileReadingGoesOn() {
+        QTemporaryDir dir;
+        WindowHarness h;
+        h.recordingFolder = [&dir] { return dir.path(); };
+        StartShown(h);
+        TMainForm& f = *h.form;
+        const QString path = dir.filePath(QStringLiteral("POSITION_REVIEW.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Time(ms);RX;MT;ST;Error;Warning;\r\n0;0x01;1;0;0;0;\r\n70;0x02;1;4096;0;-1;"
+                   "\r\n140;0x03;2;8192;-1;0;\r\n210;0x04;2\r\n");
+        file.close();
+        f.OpenRecording(path);
+        QTRY_VERIFY(f.review_->Active());
+        QCOMPARE(f.reviewBand->Text(),
+                 QStringLiteral("Review of POSITION_REVIEW.csv: 3 rows, 0.140 s; 1 with the error "
+                                "bit, 1 with the warning bit. 1 bad line left out. Line 5: "
+                                "3 fields, 6 expected."));
+        const QCPGraphData warned = *(f.review_->AngleLine()->data()->constBegin() + 1);
+        const QPointF dot = f.review_->AngleLine()->coordsToPixels(warned.key, warned.value);
+        QCOMPARE(f.PositionExplorer->TipAt(dot),
+                 QStringLiteral("Row 2 at 0.070 s\nAngle 90.000 °\nTurns 1\nStatus: warning"));
+
+        // Readings go on behind the review, kept by the live chart, which
+        // shows them all once the review ends.
+        const QList<QCPRange> review = Ranges(*f.chartPosition);
+        h.Read(5);
+        QCOMPARE(f.SeriesPosST->Count(), 45);
+        QCOMPARE(Ranges(*f.chartPosition), review);
+        f.reviewBand->findChild<QPushButton*>()->click();
+        QVERIFY(!f.review_->Active() && f.reviewBand->isHidden());
+        QCOMPARE(f.chartPosition->xAxis->range().upper, 44.0);
+
+        // Starting a recording ends a review; a file that is no recording is refused.
+        f.OpenRecording(path);
+        QTRY_VERIFY(f.review_->Active());
+        f.cbShranjujMeritvePos->setChecked(true);
+        QVERIFY(!f.review_->Active());
+        file.open(QIODevice::WriteOnly);
+        file.write("date,value\n2024-01-01,3\n");
+        file.close();
+        f.OpenRecording(path);
+        QTRY_COMPARE(h.boxes->Texts().size(), 1);
+        QVERIFY(h.boxes->Texts()[0].startsWith(
+            QStringLiteral("\"POSITION_REVIEW.csv\" is not a Tessoran recording: ")));
+        QVERIFY(!f.review_->Active() && f.reviewBand->isHidden());
     }
 
     void failedSaveShowsBothErrorsAndReadingGoesOn() {
