@@ -11,6 +11,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
+    // Where QSettings keeps what the window remembers (the limits).
+    QCoreApplication::setOrganizationName(QStringLiteral("Tessoran"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tessoran"));
     QGuiApplication::setApplicationDisplayName(
         QStringLiteral("Tessoran for Velor SPI encoders with K730-6W"));
     MainFormEnvironment env = MainFormEnvironment::System();

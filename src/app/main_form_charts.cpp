@@ -2,6 +2,7 @@
 // plot steps and the buttons that clear them.
 #include "app/Velor_SPI_Main.h"
 #include "app/chart_color_series.h"
+#include "app/limits_panel.h"
 #include "app/window_colors.h"
 
 #include <QCheckBox>
@@ -149,6 +150,7 @@ void TMainForm::cbPosPlotClick() {
 
 void TMainForm::btnChartGapClearClick() {
     serSignal->Clear();
+    grpLimits->Clear();
     RedrawChart(ChartAirGap);
 }
 

@@ -1,6 +1,7 @@
 // The window's controls, page by page, with their captions, defaults and fonts.
 #include "app/Velor_SPI_Main.h"
 #include "app/fonts.h"
+#include "app/limits_panel.h"
 #include "app/logo.h"
 #include "app/widgets/lamp_panel.h"
 #include "app/widgets/page_tabs.h"
@@ -443,9 +444,14 @@ QWidget* TMainForm::BuildInstCalPage() {
     gap->addLayout(gapButtons);
     gap->addWidget(ChartAirGap, 1);
     grpAirGap->setVisible(false);
+    grpLimits = new LimitsPanel(tabInstCal);
+    grpLimits->setVisible(false);
+    auto* right = new QVBoxLayout;
+    right->addWidget(grpLimits);
+    right->addWidget(grpAirGap, 1);
 
     h->addLayout(left, 2);
-    h->addWidget(grpAirGap, 5);
+    h->addLayout(right, 5);
     return tabInstCal;
 }
 

@@ -1,6 +1,8 @@
 // The position and air-gap charts, "Save chart" and "Copy", drawn from the
 // engine's readings of the simulated box.
 #include "app/chart_color_series.h"
+#include "app/limits_panel.h"
+#include "app/widgets/lamp_panel.h"
 #include "app/window_colors.h"
 #include "encoder/crc.h"
 #include "serial/Serial_driver.h"
@@ -14,6 +16,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
@@ -111,6 +114,16 @@ void ReadAirGap(WindowHarness& h) {
     QFAIL("no signal-level tick within three ticks");
 }
 
+/// Types `texts` into the limits' fields, in their order, each over what was there.
+void TypeLimits(LimitsPanel& limits, const QStringList& texts) {
+    QLineEdit* const fields[] = {limits.edGapMinMm, limits.edGapMaxMm, limits.edSignalMin,
+                                 limits.edMaxWarnings, limits.edMaxErrors};
+    for (int i = 0; i < texts.size(); ++i) {
+        fields[i]->clear();
+        QTest::keyClicks(fields[i], texts[i]);
+    }
+}
+
 /// Every channel as Qt widens a 5- or 6-bit one: the image went through RGB565.
 bool Is565(const QImage& image) {
     const auto widened = [](int v, int bits) {
@@ -131,7 +144,10 @@ bool Is565(const QImage& image) {
 class TestWindowCharts : public QObject {
     Q_OBJECT
 private slots:
-    void init() { QLocale::setDefault(QLocale::c()); }
+    void init() {
+        QLocale::setDefault(QLocale::c());
+        WindowHarness::FreshSettings();
+    }
 
     void startUpLeavesBothChartsEmpty() {
         WindowHarness h;
@@ -327,6 +343,73 @@ private slots:
         f.cbbMagnetSizeChange();
         ReadAirGap(h);
         QCOMPARE(f.serSignal->Count(), 1);
+    }
+
+    void verdictLineJudgesThePlottedReadingsAgainstTheLimits() {
+        WindowHarness h;
+        auto box = h.AddBox();
+        auto& enc = box->Encoder();
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        LimitsPanel& limits = *f.grpLimits;
+        QVERIFY(!limits.isHidden());
+        const auto line = [&] { return limits.pnlVerdict->text(); };
+        // One air-gap point in the middle of each of the first `sectors` sectors.
+        const auto turnThrough = [&](int sectors) {
+            for (int s = 0; s < sectors; ++s) {
+                enc.SetShaftCount(16384 * (2 * s + 1) / 72, box->NowUs());
+                ReadAirGap(h);
+            }
+        };
+        QCOMPARE(line(), QString()); // no limit, no verdict
+        TypeLimits(limits, {QString(), QStringLiteral("5")});
+        turnThrough(24); // not plotted: not judged
+        QCOMPARE(limits.Verdict().Readings(), 0u);
+        f.cbAirGap->setChecked(true);
+        turnThrough(24);
+        QCOMPARE(line(), QStringLiteral("Turn the shaft: 24 of 36 sectors seen"));
+        QCOMPARE(limits.pnlVerdict->Color(), WindowColors::Orange);
+        turnThrough(36);
+        QCOMPARE(line(), QStringLiteral("PASS"));
+        QCOMPARE(limits.pnlVerdict->Color(), WindowColors::Green);
+        QCOMPARE(static_cast<int>(limits.Verdict().Gaps().Count()), f.serSignal->Count());
+
+        // Judged again as typed: the line gives the first reason.
+        TypeLimits(limits, {QString(), QStringLiteral("0.8")});
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^FAIL: air gap 0\\.8\\d mm above 0\\.80 mm at \\d+\\.\\d°$"))
+                     .match(line())
+                     .hasMatch(),
+                 qPrintable(line()));
+        QCOMPARE(limits.pnlVerdict->Color(), WindowColors::LightRed);
+        // Beyond 20 mm is half-typed: shown red, not checked until it is a limit.
+        TypeLimits(limits, {QStringLiteral("25"), QString()});
+        QCOMPARE(limits.edGapMinMm->palette().color(QPalette::Text), WindowColors::Red);
+        QCOMPARE(line(), QString());
+
+        TypeLimits(limits, {QString(), QStringLiteral("5")});
+        f.btnChartGapClear->click(); // starts the verdict over
+        QCOMPARE(line(), QStringLiteral("Turn the shaft: 0 of 36 sectors seen"));
+        QCOMPARE(limits.Verdict().Readings(), 0u);
+    }
+
+    void limitsAreKeptForTheNextWindow() {
+        {
+            WindowHarness h;
+            TypeLimits(*h.Start().grpLimits,
+                       {QStringLiteral("0.75"), QStringLiteral("25"), QStringLiteral("1200"),
+                        QString(), QStringLiteral("0")});
+        }
+        WindowHarness h;
+        const LimitsPanel& limits = *h.Start().grpLimits;
+        // What was kept is what was checked: the half-typed value is not.
+        const QStringList shown{limits.edGapMinMm->text(), limits.edGapMaxMm->text(),
+                                limits.edSignalMin->text(), limits.edMaxWarnings->text(),
+                                limits.edMaxErrors->text()};
+        QCOMPARE(shown, (QStringList{QStringLiteral("0.75"), QString(), QStringLiteral("1200"),
+                                     QString(), QStringLiteral("0")}));
+        QCOMPARE(limits.Limits().SignalMin, std::optional(1200.0));
     }
 
     void copyNeedsMoreThanTwentyPoints() {

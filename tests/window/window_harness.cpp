@@ -1,6 +1,27 @@
 #include "window_harness.h"
 
 #include <QPlainTextEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+
+namespace {
+// The window keeps its limits with QSettings: a test's go to a folder of the
+// test's own, never to the user's settings.
+void KeepSettingsApart() {
+    static QTemporaryDir folder;
+    static const bool apart = [] {
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+        return true;
+    }();
+    (void)apart;
+}
+} // namespace
+
+void WindowHarness::FreshSettings() {
+    KeepSettingsApart();
+    QSettings().clear();
+}
 
 QStringList RecordingBoxes::Texts() const {
     QStringList texts;
@@ -12,6 +33,7 @@ QStringList RecordingBoxes::Texts() const {
 WindowHarness::WindowHarness()
     : channel(std::make_shared<Engine::EngineChannel>()),
       boxes(std::make_shared<RecordingBoxes>()) {
+    KeepSettingsApart();
     rig.onReport = [this](const Engine::Report& r) { channel->Deliver(r); };
 }
 

@@ -25,8 +25,11 @@ public:
 
 class WindowHarness {
 public:
+    /// The window's settings go to a folder of the test process's own.
     WindowHarness();
     ~WindowHarness();
+    /// Forgets what earlier windows of the process kept.
+    static void FreshSettings();
 
     std::shared_ptr<K730Sim::K730Box> AddBox(const std::string& name = "/dev/ttyACM0",
                                              bool multiturn = false) {
