@@ -3,6 +3,7 @@
 // Run it under Xvfb from the build:
 //   xvfb-run -a -s "-screen 0 1068x652x24" bench/screenshot_pages position.png installation.png
 #include "app/Velor_SPI_Main.h"
+#include "app/limits_panel.h"
 #include "app/widgets/spin_edit.h"
 
 #include <QApplication>
@@ -10,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QProcess>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -51,6 +54,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     QTemporaryDir dir;
+    // The limits typed below stay out of the user's settings.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
     const QString link = dir.filePath(QStringLiteral("k730"));
     QProcess sim;
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -99,12 +105,17 @@ int main(int argc, char** argv) {
     const bool position = Save(form, QString::fromLocal8Bit(argv[1]));
 
     // Installation: an eccentric magnet, read every 20 ms, over a little more
-    // than a turn; a warning for a moment shows the colours there too.
+    // than a turn against limits it meets; a warning for a moment shows the
+    // colours there too.
     Tell(sim, "gap 1.6");
     Tell(sim, "wobble 0.6");
     Tell(sim, "speed 4");
     form.seEncoderReadInterval->setValue(20);
     form.Pages->setCurrentWidget(form.tabInstCal);
+    form.grpLimits->edGapMinMm->setText(QStringLiteral("0.8"));
+    form.grpLimits->edGapMaxMm->setText(QStringLiteral("2.5"));
+    form.grpLimits->edSignalMin->setText(QStringLiteral("5000"));
+    form.grpLimits->edMaxErrors->setText(QStringLiteral("0"));
     form.cbAirGap->setChecked(true);
     Spin(9000);
     Tell(sim, "warning on");
