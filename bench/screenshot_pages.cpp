@@ -5,6 +5,7 @@
 //   xvfb-run -a -s "-screen 0 1068x652x24" bench/screenshot_pages pos.png explore.png inst.png
 #include "app/Velor_SPI_Main.h"
 #include "app/chart_color_series.h"
+#include "app/limits_panel.h"
 #include "app/widgets/spin_edit.h"
 #include "app/window_colors.h"
 
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
@@ -135,12 +137,17 @@ int main(int argc, char** argv) {
     const bool explored = SaveExplored(form, QString::fromLocal8Bit(argv[2]));
 
     // Installation: an eccentric magnet, read every 20 ms, over a little more
-    // than a turn; a warning for a moment shows the colours there too.
+    // than a turn against limits it meets; a warning for a moment shows the
+    // colours there too.
     Tell(sim, "gap 1.6");
     Tell(sim, "wobble 0.6");
     Tell(sim, "speed 4");
     form.seEncoderReadInterval->setValue(20);
     form.Pages->setCurrentWidget(form.tabInstCal);
+    form.grpLimits->edGapMinMm->setText(QStringLiteral("0.8"));
+    form.grpLimits->edGapMaxMm->setText(QStringLiteral("2.5"));
+    form.grpLimits->edSignalMin->setText(QStringLiteral("5000"));
+    form.grpLimits->edMaxErrors->setText(QStringLiteral("0"));
     form.cbAirGap->setChecked(true);
     Spin(9000);
     Tell(sim, "warning on");

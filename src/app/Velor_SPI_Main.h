@@ -35,6 +35,7 @@ class QRadioButton;
 class QTabWidget;
 class QTimer;
 class LampPanel;
+class LimitsPanel;
 class SpinEdit;
 class PathLabel;
 class RecordingReview;
@@ -159,6 +160,7 @@ public:
     QPushButton* btnACopyClipboard{};
     QPushButton* btnChartGapClear{};
     QCustomPlot* ChartAirGap{};
+    LimitsPanel* grpLimits{}; ///< the limits and the verdict over the air-gap chart's readings
     QGroupBox* grpReport{};
     QPushButton* btnSaveReport{};
     QLabel* lblReportPath{};

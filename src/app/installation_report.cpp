@@ -38,6 +38,16 @@ int DrawHeading(QPainter& p, const QRect& band, const QString& text) {
     return band.bottom() + 1;
 }
 
+/// A word on a coloured tag at the right of a heading's band.
+void DrawBadge(QPainter& p, const QRect& band, const QString& text, const QColor& color) {
+    p.setFont(Font(10, true));
+    const int width = QFontMetrics(p.font(), p.device()).horizontalAdvance(text) + 16;
+    const QRect tag(band.right() - width - 3, band.top() + 3, width, band.height() - 6);
+    p.fillRect(tag, color);
+    p.setPen(color.lightness() < 110 ? Qt::white : Qt::black);
+    p.drawText(tag, Qt::AlignCenter, text);
+}
+
 /// The section as label/value rows (values wrap when long); returns its height.
 int DrawSection(QPainter& p, const QRect& area, const ReportSection& section) {
     int y = DrawHeading(p, QRect(area.left(), area.top(), area.width(), HeadingHeight),
@@ -179,6 +189,11 @@ bool WriteInstallationReport(const InstallationReportPage& page, QIODevice& out,
     y += DrawPair(p, y, width, page.Box, page.Encoder) + Gap;
     y += DrawPair(p, y, width, page.Values, page.Flags) + Gap;
     y += DrawFigures(p, y, width, page.Statistics, page.StatisticsNote) + Gap;
+    y += DrawFigures(p, y, width, page.Limits, QString()) + Gap;
+    const QRect verdictBand(Margin, y, width, HeadingHeight);
+    y += DrawSection(p, QRect(Margin, y, width, 0), page.Verdict) + Gap;
+    if (!page.VerdictName.isEmpty())
+        DrawBadge(p, verdictBand, page.VerdictName, page.VerdictColor);
 
     // The charts share what is left, the air gap taking the larger part.
     const int footer = 20;

@@ -3,6 +3,7 @@
 // identification and figures in labelled sections and the two charts as
 // vector graphics. The window fills in the texts; this file only lays them out.
 
+#include <QColor>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -32,6 +33,11 @@ struct InstallationReportPage {
     /// Drawn as one row of figures; Note under them (why some are missing).
     ReportSection Statistics;
     QString StatisticsNote;
+    ReportSection Limits; ///< one row of figures
+    ReportSection Verdict;
+    /// The verdict's word on the right of its heading; none when empty.
+    QString VerdictName;
+    QColor VerdictColor;
     ReportChart GapChart;
     ReportChart PositionChart;
     QString FileName; ///< the footer

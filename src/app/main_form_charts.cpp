@@ -4,6 +4,7 @@
 #include "app/chart_color_series.h"
 #include "app/chart_explorer.h"
 #include "app/chart_point_texts.h"
+#include "app/limits_panel.h"
 #include "app/recording_review.h"
 #include "app/window_colors.h"
 
@@ -183,6 +184,7 @@ void TMainForm::cbPosPlotClick() {
 void TMainForm::btnChartGapClearClick() {
     serSignal->Clear();
     AirGapExplorer->Follow();
+    grpLimits->Clear();
     RedrawChart(ChartAirGap);
 }
 

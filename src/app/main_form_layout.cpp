@@ -1,6 +1,7 @@
 // The window's controls, page by page, with their captions, defaults and fonts.
 #include "app/Velor_SPI_Main.h"
 #include "app/fonts.h"
+#include "app/limits_panel.h"
 #include "app/logo.h"
 #include "app/review_band.h"
 #include "app/widgets/lamp_panel.h"
@@ -461,9 +462,14 @@ QWidget* TMainForm::BuildInstCalPage() {
     gap->addLayout(gapButtons);
     gap->addWidget(ChartAirGap, 1);
     grpAirGap->setVisible(false);
+    grpLimits = new LimitsPanel(env_.Settings, tabInstCal);
+    grpLimits->setVisible(false);
+    auto* right = new QVBoxLayout;
+    right->addWidget(grpLimits);
+    right->addWidget(grpAirGap, 1);
 
     h->addLayout(left, 2);
-    h->addWidget(grpAirGap, 5);
+    h->addLayout(right, 5);
     return tabInstCal;
 }
 

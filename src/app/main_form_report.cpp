@@ -5,6 +5,8 @@
 
 #include "app/chart_color_series.h"
 #include "app/installation_report.h"
+#include "app/limits_panel.h"
+#include "app/report_gap_chart.h"
 #include "monitor/recording_file.h"
 
 #include <QComboBox>
@@ -104,6 +106,8 @@ InstallationReportPage TMainForm::ReportPage(const QDateTime& now, const QString
                    {QStringLiteral("Status flags seen"),
                     seen.isEmpty() ? QStringLiteral("none") : seen.join(QStringLiteral(", "))}}};
 
+    grpLimits->FillReport(page);
+
     // The same points and figures as "Copy".
     const Monitor::GapStatistics stats = ChartGapStatistics();
     page.Statistics.Heading = QStringLiteral("Air-gap statistics over the chart's points");
@@ -164,6 +168,7 @@ void TMainForm::btnSaveReportClick() {
             // detail someone zoomed into.
             const ChartExplorer::LiveViewScope livePosition(*PositionExplorer);
             const ChartExplorer::LiveViewScope liveGap(*AirGapExplorer);
+            const ReportGapChart gapScale(ChartAirGap, serSignal->Points(), grpLimits->Limits());
             saved = WriteInstallationReport(page, file, reason);
         }
         turns->setVisible(turnsShown);

@@ -3,6 +3,7 @@
 #include "app/Velor_SPI_Main.h"
 
 #include "app/chart_color_series.h"
+#include "app/limits_panel.h"
 #include "app/widgets/lamp_panel.h"
 #include "app/widgets/spin_edit.h"
 #include "app/window_colors.h"
@@ -151,6 +152,7 @@ void TMainForm::Render(const Engine::ExtendedCommandSet& r) {
     lblSelfCalNote->setVisible(!r.Present);
     grpSelfCalStatusLights->setVisible(r.Present);
     grpAirGap->setVisible(r.Present);
+    grpLimits->setVisible(r.Present); // without air-gap points there is nothing to judge
 }
 
 void TMainForm::Render(const Engine::Transfer& r) {
@@ -176,6 +178,10 @@ void TMainForm::Render(const Engine::Reading& r) {
     SetPanelColor(r.Status == Monitor::StatusColor::Good ? WindowColors::ButtonFace() : status);
     PositionPlotStep(r, status);
     tally_.Add(r.Command, r.Position, r.Aux);
+    // The verdict judges the readings taken while the air gap is plotted: its
+    // gaps are the chart's points, its flag counts come from the same readings.
+    if (cbAirGap->isChecked())
+        grpLimits->Add(r.Command, r.Position, r.Aux);
     multiturn_ = r.Multiturn;
 
     switch (r.Command) {
@@ -233,7 +239,8 @@ void TMainForm::Render(const Engine::Lost& r) {
 
 void TMainForm::Render(const Engine::EncoderConnection& r) {
     if (r.Connected && !encoderConnected_) {
-        tally_.Clear(); // the report counts since the encoder was found
+        tally_.Clear();     // the report counts since the encoder was found
+        grpLimits->Clear(); // judged for this encoder; the chart keeps what it has
         multiturn_.reset();
     }
     encoderConnected_ = r.Connected;

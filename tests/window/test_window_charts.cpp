@@ -2,8 +2,10 @@
 // engine's readings of the simulated box.
 #include "app/chart_color_series.h"
 #include "app/chart_explorer.h"
+#include "app/limits_panel.h"
 #include "app/recording_review.h"
 #include "app/review_band.h"
+#include "app/widgets/lamp_panel.h"
 #include "app/window_colors.h"
 #include "encoder/crc.h"
 #include "serial/Serial_driver.h"
@@ -17,6 +19,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
@@ -147,6 +150,16 @@ std::shared_ptr<K730Sim::K730Box> StartShown(WindowHarness& h) {
     h.Read(40);
     f.chartPosition->replot(); // laid out
     return box;
+}
+
+/// Types `texts` into the limits' fields, in their order, each over what was there.
+void TypeLimits(LimitsPanel& limits, const QStringList& texts) {
+    QLineEdit* const fields[] = {limits.edGapMinMm, limits.edGapMaxMm, limits.edSignalMin,
+                                 limits.edMaxWarnings, limits.edMaxErrors};
+    for (int i = 0; i < texts.size(); ++i) {
+        fields[i]->clear();
+        QTest::keyClicks(fields[i], texts[i]);
+    }
 }
 
 /// Every channel as Qt widens a 5- or 6-bit one: the image went through RGB565.
@@ -365,6 +378,79 @@ private slots:
         f.cbbMagnetSizeChange();
         ReadAirGap(h);
         QCOMPARE(f.serSignal->Count(), 1);
+    }
+
+    void verdictLineJudgesThePlottedReadingsAgainstTheLimits() {
+        WindowHarness h;
+        auto box = h.AddBox();
+        auto& enc = box->Encoder();
+        TMainForm& f = h.Start();
+        QVERIFY(h.Connect());
+        f.Pages->setCurrentWidget(f.tabInstCal);
+        LimitsPanel& limits = *f.grpLimits;
+        QVERIFY(!limits.isHidden());
+        const auto line = [&] { return limits.pnlVerdict->text(); };
+        // One air-gap point in the middle of each of the first `sectors` sectors.
+        const auto turnThrough = [&](int sectors) {
+            for (int s = 0; s < sectors; ++s) {
+                enc.SetShaftCount(16384 * (2 * s + 1) / 72, box->NowUs());
+                ReadAirGap(h);
+            }
+        };
+        QCOMPARE(line(), QString()); // no limit, no verdict
+        TypeLimits(limits, {QString(), QStringLiteral("5")});
+        turnThrough(24); // not plotted: not judged
+        QCOMPARE(limits.Verdict().Readings(), 0u);
+        f.cbAirGap->setChecked(true);
+        turnThrough(24);
+        QCOMPARE(line(), QStringLiteral("Turn the shaft: 24 of 36 sectors seen"));
+        QCOMPARE(limits.pnlVerdict->Color(), WindowColors::Orange);
+        turnThrough(36);
+        QCOMPARE(line(), QStringLiteral("PASS"));
+        QCOMPARE(limits.pnlVerdict->Color(), WindowColors::Green);
+        QCOMPARE(static_cast<int>(limits.Verdict().Gaps().Count()), f.serSignal->Count());
+
+        // Judged again as typed: the line gives the first reason.
+        TypeLimits(limits, {QString(), QStringLiteral("0.8")});
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^FAIL: air gap 0\\.8\\d mm above 0\\.80 mm at \\d+\\.\\d°$"))
+                     .match(line())
+                     .hasMatch(),
+                 qPrintable(line()));
+        QCOMPARE(limits.pnlVerdict->Color(), WindowColors::LightRed);
+        // Beyond 20 mm is half-typed: shown red, not checked until it is a limit.
+        TypeLimits(limits, {QStringLiteral("25"), QString()});
+        QCOMPARE(limits.edGapMinMm->palette().color(QPalette::Text), WindowColors::Red);
+        QCOMPARE(line(), QString());
+
+        TypeLimits(limits, {QString(), QStringLiteral("5")});
+        f.btnChartGapClear->click(); // starts the verdict over
+        QCOMPARE(line(), QStringLiteral("Turn the shaft: 0 of 36 sectors seen"));
+        QCOMPARE(limits.Verdict().Readings(), 0u);
+    }
+
+    void limitsAreKeptForTheNextWindow() {
+        QTemporaryDir dir;
+        const auto kept = std::make_shared<QSettings>(dir.filePath(QStringLiteral("t.ini")),
+                                                      QSettings::IniFormat);
+        {
+            WindowHarness h;
+            h.settings = kept;
+            TypeLimits(*h.Start().grpLimits,
+                       {QStringLiteral("0.75"), QStringLiteral("25"), QStringLiteral("1200"),
+                        QString(), QStringLiteral("0")});
+        }
+        kept->sync();
+        WindowHarness h;
+        h.settings = std::make_shared<QSettings>(kept->fileName(), QSettings::IniFormat);
+        const LimitsPanel& limits = *h.Start().grpLimits;
+        // What was kept is what was checked: the half-typed value is not.
+        const QStringList shown{limits.edGapMinMm->text(), limits.edGapMaxMm->text(),
+                                limits.edSignalMin->text(), limits.edMaxWarnings->text(),
+                                limits.edMaxErrors->text()};
+        QCOMPARE(shown, (QStringList{QStringLiteral("0.75"), QString(), QStringLiteral("1200"),
+                                     QString(), QStringLiteral("0")}));
+        QCOMPARE(limits.Limits().SignalMin, std::optional(1200.0));
     }
 
     void copyNeedsMoreThanTwentyPoints() {

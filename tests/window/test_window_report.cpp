@@ -2,6 +2,8 @@
 // with poppler's tools, so what a technician hands over is what is checked.
 #include "app/chart_color_series.h"
 #include "app/chart_explorer.h"
+#include "app/limits_panel.h"
+#include "app/widgets/lamp_panel.h"
 #include "window_harness.h"
 
 #include <QClipboard>
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -83,6 +86,12 @@ private slots:
         h.Read(5);
 
         f.Pages->setCurrentWidget(f.tabInstCal);
+        // The magnet reaches 0.83 mm: the maximum and the warnings fail.
+        LimitsPanel& limits = *f.grpLimits;
+        limits.edGapMinMm->setText(QStringLiteral("0.75"));
+        limits.edGapMaxMm->setText(QStringLiteral("0.82"));
+        limits.edMaxWarnings->setText(QStringLiteral("0"));
+        limits.edMaxErrors->setText(QStringLiteral("0"));
         f.cbAirGap->setChecked(true);
         f.cbPosPlot->setChecked(true);
         h.Read(70);
@@ -101,12 +110,24 @@ private slots:
         for (const Engine::Reading& r : h.rig.Reports<Engine::Reading>())
             readings += r.Command != 255;
 
-        // A detail looked at: the report draws the live view all the same.
+        const std::vector<std::string> reasons = limits.Result().Reasons;
+        QCOMPARE(reasons.size(), 2u);
+        QVERIFY2(Has(QString::fromStdString(reasons[0]),
+                     QStringLiteral("^air gap 0\\.83 mm above 0\\.82 mm at \\d+\\.\\d°$")),
+                 reasons[0].c_str());
+        QCOMPARE(reasons[1], "4 readings with the warning bit");
+        QCOMPARE(limits.pnlVerdict->text(), QStringLiteral("FAIL: ") + reasons[0].c_str());
+
+        // A detail looked at: the report draws the whole turn all the same.
         f.ChartAirGap->xAxis->setRange(100, 140);
         f.btnSaveReport->click();
         QCOMPARE(h.boxes->Texts(), QStringList{});
+        // The page's scale and limit lines are gone from the live chart, and
+        // the detail looked at is back, paused.
         QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(100, 140));
         QVERIFY(f.AirGapExplorer->Paused());
+        QCOMPARE(f.ChartAirGap->yAxis->range(), QCPRange(0, 10));
+        QCOMPARE(f.ChartAirGap->itemCount(), 0);
         const QStringList saved = Reports(QDir(dir.path()));
         QCOMPARE(saved.size(), 1);
         QVERIFY2(
@@ -135,8 +156,16 @@ private slots:
               QStringLiteral("Status flags seen\\s+Signal low \\(2\\), Speed \\(2\\)"),
               QStringLiteral("Temperature\\s+\\d+\\.\\d °C"),
               QStringLiteral("Air gap\\s+0\\.\\d\\d mm"),
-              QStringLiteral("\\b0\\s+50\\s+100\\s+150\\s+200\\s+250\\s+300\\s+350\\b")})
+              QStringLiteral("\\b0\\s+50\\s+100\\s+150\\s+200\\s+250\\s+300\\s+350\\b"),
+              QStringLiteral("0\\.75 mm\\s+0\\.82 mm\\s+not checked\\s+0\\s+0\\n"),
+              QStringLiteral("Verdict over the chart's readings\\s+FAIL\\n"),
+              QStringLiteral("Coverage\\s+36 of 36 sectors of 10°"),
+              // The gap chart scaled to its points (ticks in hundredths), with the limits.
+              QStringLiteral("\\n\\s+0\\.\\d\\d\\n"), QStringLiteral("\\bmin 0\\.75 mm\\b"),
+              QStringLiteral("\\bmax 0\\.82 mm\\b")})
             QVERIFY2(Has(text, pattern), qPrintable(pattern + QStringLiteral("\n") + text));
+        for (const std::string& reason : reasons)
+            QVERIFY2(text.contains(QString::fromStdString(reason)), reason.c_str());
         const QString boxSerial = f.lblInterfaceSerial->text().section(QLatin1Char(' '), 1);
         QVERIFY(!boxSerial.isEmpty());
         QVERIFY2(Has(text, QStringLiteral("Serial number\\s+") + boxSerial), qPrintable(text));

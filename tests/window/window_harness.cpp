@@ -1,6 +1,7 @@
 #include "window_harness.h"
 
 #include <QPlainTextEdit>
+#include <QSettings>
 
 QStringList RecordingBoxes::Texts() const {
     QStringList texts;

@@ -29,6 +29,7 @@ class WindowHarness {
     QTemporaryDir settingsDir_; // made before `settings`, which lives in it
 
 public:
+    /// The window's settings go to a folder of the test process's own.
     WindowHarness();
     ~WindowHarness();
 
