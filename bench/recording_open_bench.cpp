@@ -111,6 +111,7 @@ ReviewFigures OpenForReview(const std::string& path) {
     chart.resize(1044, 282);
     chart.yAxis2->setVisible(true);
     chart.yAxis2->setRange(-5, 365); // as the Position chart
+    chart.setPlottingHint(QCP::phFastPolylines, true);
     RecordingReview review(&chart);
     QEventLoop loop;
     QObject::connect(&review, &RecordingReview::opened, &loop, &QEventLoop::quit);

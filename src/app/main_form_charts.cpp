@@ -152,8 +152,10 @@ void TMainForm::PositionPlotStep(const Engine::Reading& reading, const QColor& s
     if (SeriesPosST->Count() > PositionChartPoints)
         SeriesPosST->RemoveFirst();
     // Under a review the live points are kept and drawn once it ends.
-    if (review_->Active())
+    if (review_->Active()) {
+        review_->HideLive(); // a graph for a colour seen first just now
         return;
+    }
     PositionExplorer->PointsChanged();
     RedrawChart(chartPosition);
 }

@@ -20,22 +20,15 @@ int StatusOf(std::uint8_t flags) {
     return (flags & Flags::ErrorFlag) ? 2 : (flags & Flags::WarningFlag) ? 1 : 0;
 }
 
-// The review's graphs live on a layer of their own above the live ones, so
-// hiding the live layer also hides a live graph made during the review.
-const QString ReviewLayer = QStringLiteral("review");
-
 QCPGraph* NewGraph(QCustomPlot* chart, QCPAxis* valueAxis, const QPen& pen) {
     QCPGraph* graph = chart->addGraph(chart->xAxis, valueAxis);
-    graph->setLayer(ReviewLayer);
     graph->setPen(pen);
     return graph;
 }
 
 } // namespace
 
-RecordingReview::RecordingReview(QCustomPlot* chart) : QObject(chart), chart_(chart) {
-    chart_->addLayer(ReviewLayer, chart_->layer(QStringLiteral("main")), QCustomPlot::limAbove);
-}
+RecordingReview::RecordingReview(QCustomPlot* chart) : QObject(chart), chart_(chart) {}
 
 RecordingReview::~RecordingReview() {
     if (reader_) {
@@ -72,6 +65,7 @@ void RecordingReview::Show(const QString& path, Monitor::RecordingReadResult& re
     }
     if (Active())
         End();
+    liveLabel_ = chart_->xAxis->label();
     HideLive();
 
     Monitor::RecordingColumns& rows = result.Contents.Columns;
@@ -88,13 +82,17 @@ void RecordingReview::Show(const QString& path, Monitor::RecordingReadResult& re
     }
     const auto rowAt = [&](std::size_t i) { return order.empty() ? i : order[i]; };
 
-    const QColor statusColors[] = {WindowColors::Navy, WindowColors::Orange,
-                                   WindowColors::LightRed};
-    angle_ = NewGraph(chart_, chart_->yAxis2, QPen(Qt::blue, 2));
+    // The line is every row; dots mark the rows with the warning or error bit
+    // in the live chart's colours. A dot on each of a million good rows would
+    // bury the line under navy and take seconds to draw; the hover still
+    // names every row's status.
+    const QColor statusColors[] = {WindowColors::Orange, WindowColors::LightRed};
+    // Hairlines: a file's lines cross each pixel column many times, and a
+    // wide antialiased stroke costs the raster engine ten times as much there.
+    angle_ = NewGraph(chart_, chart_->yAxis2, QPen(Qt::blue, 1));
     graphs_.push_back(angle_);
     QVector<QCPGraphData> angles(static_cast<qsizetype>(count));
-    QVector<QCPGraphData> byStatus[3];
-    byStatus[0].reserve(static_cast<qsizetype>(count - result.Contents.ErrorRows));
+    QVector<QCPGraphData> flagged[2];
     flags_.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t row = rowAt(i);
@@ -102,24 +100,25 @@ void RecordingReview::Show(const QString& path, Monitor::RecordingReadResult& re
                                  rows.ST[row] * Velor_konstante::ResolutionUnitDefault};
         angles[static_cast<qsizetype>(i)] = point;
         flags_[i] = rows.Flags[row];
-        byStatus[StatusOf(flags_[i])].append(point);
+        if (const int status = StatusOf(flags_[i]); status > 0)
+            flagged[status - 1].append(point);
     }
     angle_->data()->set(angles, true);
     angles = {};
-    for (int s = 0; s < 3; ++s) {
-        if (byStatus[s].isEmpty())
+    for (int s = 0; s < 2; ++s) {
+        if (flagged[s].isEmpty())
             continue;
         QCPGraph* points = NewGraph(chart_, chart_->yAxis2, Qt::NoPen);
         points->setLineStyle(QCPGraph::lsNone);
         points->setScatterStyle(
             QCPScatterStyle(QCPScatterStyle::ssDisc, statusColors[s], statusColors[s], PointSize));
-        points->data()->set(byStatus[s], true);
-        byStatus[s] = {};
+        points->data()->set(flagged[s], true);
+        flagged[s] = {};
         graphs_.push_back(points);
     }
     turns_.clear();
     if (rows.HasTurns) {
-        QCPGraph* turnLine = NewGraph(chart_, chart_->yAxis, QPen(WindowColors::Green, 2));
+        QCPGraph* turnLine = NewGraph(chart_, chart_->yAxis, QPen(WindowColors::Green, 1));
         QVector<QCPGraphData> turns(static_cast<qsizetype>(count));
         turns_.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
@@ -159,8 +158,14 @@ void RecordingReview::WholeView() {
 }
 
 void RecordingReview::HideLive() {
-    chart_->layer(QStringLiteral("main"))->setVisible(false);
-    liveLabel_ = chart_->xAxis->label();
+    for (int i = 0; i < chart_->plottableCount(); ++i) {
+        QCPAbstractPlottable* plottable = chart_->plottable(i);
+        if (plottable->visible() &&
+            std::find(graphs_.begin(), graphs_.end(), plottable) == graphs_.end()) {
+            plottable->setVisible(false);
+            hidden_.emplace_back(plottable);
+        }
+    }
 }
 
 void RecordingReview::End() {
@@ -174,7 +179,10 @@ void RecordingReview::End() {
     flags_ = {};
     turns_ = {};
     rowOf_ = {};
-    chart_->layer(QStringLiteral("main"))->setVisible(true);
+    for (const QPointer<QCPAbstractPlottable>& plottable : hidden_)
+        if (plottable)
+            plottable->setVisible(true);
+    hidden_.clear();
     chart_->xAxis->setLabel(liveLabel_);
 }
 

@@ -7,6 +7,7 @@
 #include "monitor/recording_reader.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -43,6 +44,8 @@ public:
     void End();
     /// The axes around the whole file: its time, a turn, and its turns.
     void WholeView();
+    /// Hides the live graphs, also one made since the review began.
+    void HideLive();
 
     [[nodiscard]] bool Active() const { return !graphs_.empty(); }
     [[nodiscard]] bool Loading() const { return reader_ != nullptr; }
@@ -59,7 +62,6 @@ signals:
 
 private:
     void Show(const QString& path, Monitor::RecordingReadResult& result);
-    void HideLive();
 
     QCustomPlot* chart_;
     QThread* reader_ = nullptr;
@@ -69,5 +71,6 @@ private:
     std::vector<std::uint8_t> flags_;           ///< per point of AngleLine()
     std::vector<std::int32_t> turns_;           ///< per point; empty without turns
     std::vector<std::uint32_t> rowOf_;          ///< per point: its row; empty when in file order
+    std::vector<QPointer<QCPAbstractPlottable>> hidden_; ///< live graphs to show again
     QString liveLabel_;
 };
