@@ -207,19 +207,9 @@ TEST(Recording, AFailedWriteEndsTheRecordingAndReadingGoesOn) {
 #ifdef __linux__
 TEST(Recording, AFullDiskEndsTheRecordingAfterAWholeRowAndReadingGoesOn) {
     Folder dir;
-    struct SmallDisk {
-        explicit SmallDisk(const fs::path& at) : Path(at) {
-            Mounted = ::mount("tessoran", at.c_str(), "tmpfs", 0, "size=8k") == 0;
-        }
-        ~SmallDisk() {
-            if (Mounted)
-                ::umount2(Path.c_str(), MNT_DETACH);
-        }
-        fs::path Path;
-        bool Mounted;
-    } disk(dir.Path);
-    if (!disk.Mounted)
+    if (::mount("tessoran", dir.Path.c_str(), "tmpfs", 0, "size=8k") != 0)
         GTEST_SKIP() << "a small tmpfs cannot be mounted here: " << std::strerror(errno);
+    const std::unique_ptr<const char, int (*)(const char*)> unmount(dir.Path.c_str(), ::umount);
     EngineRig rig;
     Connected(rig);
     rig.Post(StartRecording{dir.Path.string(), 0});
@@ -227,10 +217,7 @@ TEST(Recording, AFullDiskEndsTheRecordingAfterAWholeRowAndReadingGoesOn) {
         rig.RunNextTick();
     ASSERT_EQ(rig.Messages().size(), 1u);
     EXPECT_NE(rig.Messages()[0].find(std::strerror(ENOSPC)), std::string::npos);
-    const std::size_t readings = rig.Reports<Reading>().size();
-    rig.RunNextTick();
-    EXPECT_EQ(rig.Reports<Reading>().size(), readings + 1);
-
+    EXPECT_EQ(rig.engine->EnabledCycle(), Cycle::Read);
     // Every row but the one that did not fit, each whole.
     std::string rows = Header + Rows(rig);
     rows.erase(rows.rfind("\r\n", rows.size() - 3) + 2);

@@ -134,13 +134,8 @@ TEST(InterfaceCommandRules, AnOverlongLineIsDroppedToItsEndWithinBounds) {
         EXPECT_EQ(InterfaceCommand(&port, "e", 0, reply), StatusTimeout) << c.Name;
         EXPECT_EQ(reply, std::string(MaxReplyBytes, 'x')) << c.Name;
         EXPECT_EQ(port.NowMs(), c.EndsAtMs) << c.Name;
-        if (c.Arrivals.empty())
-            continue;
-        EXPECT_EQ(port.BytesWaiting(), static_cast<int>(c.LeftQueued)) << c.Name;
-        if (c.LeftQueued == 0) {
-            port.arrivals[port.NowMs()] = "OK\r";
-            EXPECT_EQ(InterfaceCommand(&port, "v", 0, reply), StatusOk) << c.Name;
-            EXPECT_EQ(reply, "OK\r") << c.Name;
+        if (!c.Arrivals.empty()) {
+            EXPECT_EQ(port.BytesWaiting(), static_cast<int>(c.LeftQueued)) << c.Name;
         }
     }
 }
