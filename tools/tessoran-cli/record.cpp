@@ -24,7 +24,8 @@ constexpr CommandSpec RecordSpec{
     "record",
     "Records the encoder's position as the window's \"Record position to file\"\n"
     "does: POSITION_<part>_<serial>_<YYYYMMDDhhmmss>.csv, one row per reading,\n"
-    "each on disk at once; a file of that name is never replaced (_2, _3, ...).\n"
+    "each with the system at once and on the disk within a second; a file of\n"
+    "that name is never replaced (_2, _3, ...).\n"
     "Prints the file's path first and, at the end, the rows, the duration and how\n"
     "many rows carried the error or warning bit. Ctrl+C, SIGTERM or closing the\n"
     "console ends it with the file closed and every row kept.\n",
