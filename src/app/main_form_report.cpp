@@ -140,6 +140,8 @@ InstallationReportPage TMainForm::ReportPage(const QDateTime& now, const QString
 }
 
 void TMainForm::btnSaveReportClick() {
+    // The page's position chart is of the live readings, not of a file under review.
+    EndReview();
     const QDateTime now = env_.LocalNow ? env_.LocalNow() : QDateTime::currentDateTime();
     const QString folder = files_.Path();
     const std::string name = Monitor::InstallationReportFileName(

@@ -704,6 +704,10 @@ private slots:
         QTRY_VERIFY(f.review_->Active());
         f.cbShranjujMeritvePos->setChecked(true);
         QVERIFY(!f.review_->Active());
+        f.OpenRecording(path); // and so does the report, whose chart is the live one
+        QTRY_VERIFY(f.review_->Active());
+        f.btnSaveReport->click();
+        QVERIFY(!f.review_->Active());
         file.open(QIODevice::WriteOnly);
         file.write("date,value\n2024-01-01,3\n");
         file.close();
