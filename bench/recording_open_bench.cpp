@@ -119,7 +119,7 @@ ReviewFigures OpenForReview(const std::string& path) {
     ResetPeak();
     const long rssBefore = StatusKb("VmRSS");
     const auto start = std::chrono::steady_clock::now();
-    review.Open(QString::fromStdString(path));
+    (void)review.Open(QString::fromStdString(path));
     loop.exec();
     ReviewFigures f;
     f.OpenedMs = MsSince(start);

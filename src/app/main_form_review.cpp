@@ -31,8 +31,8 @@ void TMainForm::SetUpReview() {
 
 void TMainForm::OpenRecording(const QString& path) {
     Pages->setCurrentWidget(tabEncPos);
-    reviewBand->ShowLoading(QFileInfo(path).fileName());
-    review_->Open(path);
+    if (review_->Open(path))
+        reviewBand->ShowLoading(QFileInfo(path).fileName());
 }
 
 void TMainForm::EndReview() {

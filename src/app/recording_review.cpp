@@ -37,9 +37,9 @@ RecordingReview::~RecordingReview() {
     }
 }
 
-void RecordingReview::Open(const QString& path) {
+bool RecordingReview::Open(const QString& path) {
     if (reader_)
-        return; // one file at a time: the next click waits for this one
+        return false; // one file at a time
     auto result = std::make_shared<Monitor::RecordingReadResult>();
     const std::string file = path.toStdString();
     reader_ = QThread::create([result, file] { *result = Monitor::ReadRecording(file); });
@@ -49,6 +49,7 @@ void RecordingReview::Open(const QString& path) {
         Show(path, *result);
     });
     reader_->start();
+    return true;
 }
 
 void RecordingReview::Show(const QString& path, Monitor::RecordingReadResult& result) {

@@ -37,8 +37,9 @@ public:
     ~RecordingReview() override;
 
     /// Starts reading `path`; opened() or refused() follows. A review shown
-    /// stays until the new file has been read.
-    void Open(const QString& path);
+    /// stays until the new file has been read. False, and nothing happens,
+    /// while another file is being read.
+    [[nodiscard]] bool Open(const QString& path);
     /// Back to the live graphs (the caller sets their view); nothing when
     /// not reviewing.
     void End();
