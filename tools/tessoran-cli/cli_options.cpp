@@ -49,16 +49,16 @@ Arguments::Arguments(const CommandSpec& command, std::span<const std::string> ar
             value = arg.substr(eq + 1);
             arg = arg.substr(0, eq);
         }
-        const auto spec = std::find_if(command.Options.begin(), command.Options.end(),
-                                       [arg](const OptionSpec& o) { return o.Name == arg; });
-        if (spec == command.Options.end()) {
+        const auto option = std::find_if(command.Options.begin(), command.Options.end(),
+                                         [arg](const OptionSpec& o) { return o.Name == arg; });
+        if (option == command.Options.end()) {
             Fail("unknown option --" + std::string(arg));
-        } else if (spec->Value.empty() && value) {
+        } else if (option->Value.empty() && value) {
             Fail("--" + std::string(arg) + " takes no value");
-        } else if (!spec->Value.empty() && !value && i + 1 >= args.size()) {
-            Fail("--" + std::string(arg) + " needs " + std::string(spec->Value));
+        } else if (!option->Value.empty() && !value && i + 1 >= args.size()) {
+            Fail("--" + std::string(arg) + " needs " + std::string(option->Value));
         } else {
-            if (!spec->Value.empty() && !value)
+            if (!option->Value.empty() && !value)
                 value = args[++i];
             values_[std::string(arg)] = std::string(value.value_or(""));
         }
