@@ -17,7 +17,7 @@ namespace TessoranCli {
 namespace {
 
 constexpr OptionSpec CheckOptionTable[] = {
-    {"interval", "MS", "delay between readings, 1 to 10000 ms (70)"},
+    IntervalOption,
     {"seconds", "S", "read for S seconds (10); Ctrl+C judges what was read"},
     {"gap-min", "MM", "smallest air gap allowed"},
     {"gap-max", "MM", "largest air gap allowed"},
@@ -159,7 +159,7 @@ int CheckCommand(Words words) {
     Arguments args(CheckSpec, words);
     if (args.Help())
         return args.ShowHelp();
-    const int interval = static_cast<int>(args.Integer("interval", 70, 1, 10000));
+    const int interval = args.IntervalMs();
     const std::int64_t seconds = args.Integer("seconds", 10, 1, 100'000'000);
     Monitor::InstallationLimits limits;
     limits.GapMinMm = args.Number("gap-min", 0.0);

@@ -20,6 +20,11 @@ struct OptionSpec {
     std::string_view Help;
 };
 
+/// --interval, as the window's "Delay between readings (ms)" takes it;
+/// read with Arguments::IntervalMs.
+inline constexpr OptionSpec IntervalOption{"interval", "MS",
+                                           "delay between readings, 1 to 10000 ms (70)"};
+
 struct CommandSpec {
     std::string_view Name;
     std::string_view About; ///< the --help text between usage and options
@@ -46,6 +51,8 @@ public:
     /// A whole number from `min` to `max`; `fallback` when the option is absent.
     [[nodiscard]] std::int64_t Integer(std::string_view name, std::int64_t fallback,
                                        std::int64_t min, std::int64_t max);
+    /// --interval (IntervalOption) in milliseconds.
+    [[nodiscard]] int IntervalMs() { return static_cast<int>(Integer("interval", 70, 1, 10000)); }
     /// A finite number not below `min`; unset when the option is absent.
     [[nodiscard]] std::optional<double> Number(std::string_view name, double min);
     /// A count (0 or more); unset when the option is absent.

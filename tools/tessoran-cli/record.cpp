@@ -15,7 +15,7 @@ namespace TessoranCli {
 namespace {
 
 constexpr OptionSpec RecordOptionTable[] = {
-    {"interval", "MS", "delay between readings, 1 to 10000 ms (70)"},
+    IntervalOption,
     {"seconds", "S", "stop after S seconds (0, the default: at Ctrl+C)"},
     {"folder", "DIR", "where the file goes (the current folder)"},
 };
@@ -80,7 +80,7 @@ int RecordCommand(Words words) {
     Arguments args(RecordSpec, words);
     if (args.Help())
         return args.ShowHelp();
-    const int interval = static_cast<int>(args.Integer("interval", 70, 1, 10000));
+    const int interval = args.IntervalMs();
     const int seconds = static_cast<int>(args.Integer("seconds", 0, 0, 100'000'000));
     const std::string folder = AbsoluteFolder(args.Text("folder", "."));
     if (!args.Error().empty())

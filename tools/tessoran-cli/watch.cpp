@@ -18,7 +18,7 @@ namespace TessoranCli {
 namespace {
 
 constexpr OptionSpec WatchOptionTable[] = {
-    {"interval", "MS", "delay between readings, 1 to 10000 ms (70)"},
+    IntervalOption,
     {"seconds", "S", "stop after S seconds (0, the default: at Ctrl+C)"},
     {"values", "WHAT", "position (default), status or installation"},
     {"json", "", "one JSON object per reading (JSON Lines)"},
@@ -175,7 +175,7 @@ int WatchCommand(Words words) {
     Arguments args(WatchSpec, words);
     if (args.Help())
         return args.ShowHelp();
-    const int interval = static_cast<int>(args.Integer("interval", 70, 1, 10000));
+    const int interval = args.IntervalMs();
     const std::int64_t seconds = args.Integer("seconds", 0, 0, 100'000'000);
     const std::string values = args.Choice("values", ValueNames);
     if (!args.Error().empty())
