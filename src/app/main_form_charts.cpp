@@ -17,8 +17,6 @@ namespace {
 constexpr int LineWidth = 2;
 constexpr double PositionPointSize = 5;
 constexpr double AirGapPointSize = 4;
-const QCPRange AngleRange(-5, 365);
-const QCPRange NoTurns(0, 5); // QCustomPlot's own default
 
 QSharedPointer<QCPAxisTickerFixed> FixedTicker(double step,
                                                QCPAxisTickerFixed::ScaleStrategy strategy) {
@@ -71,7 +69,6 @@ void TMainForm::SetUpCharts() {
     QCPAxis* angleAxis = chartPosition->yAxis2;
     angleAxis->setVisible(true);
     angleAxis->setTicker(FixedTicker(45, QCPAxisTickerFixed::ssNone));
-    angleAxis->setRange(AngleRange);
     angleAxis->grid()->setVisible(true);
     QCPAxis* turnAxis = chartPosition->yAxis;
     // Whole turns only: a step of 1 or a multiple of it, never a fraction.
@@ -79,6 +76,7 @@ void TMainForm::SetUpCharts() {
     turnAxis->grid()->setVisible(false);
     SeriesPosMT = chartPosition->addGraph(chartPosition->xAxis, turnAxis);
     SeriesPosMT->setPen(QPen(WindowColors::Green, LineWidth));
+    PositionValueAxes(*chartPosition, SeriesPosMT);
     SeriesPosST = new ColorPointSeries(chartPosition->xAxis, angleAxis, Qt::blue, LineWidth,
                                        PositionPointSize);
 
@@ -103,12 +101,7 @@ ChartExplorer::Hooks TMainForm::PositionHooks() {
 
 void TMainForm::PositionLiveView() {
     chartPosition->xAxis->rescale();
-    chartPosition->yAxis2->setRange(AngleRange);
-    // Half a turn of room, so the turn count never runs along the frame.
-    bool haveTurns = false;
-    const QCPRange turns = SeriesPosMT->getValueRange(haveTurns);
-    chartPosition->yAxis->setRange(haveTurns ? QCPRange(turns.lower - 0.5, turns.upper + 0.5)
-                                             : NoTurns);
+    PositionValueAxes(*chartPosition, SeriesPosMT);
 }
 
 void TMainForm::RedrawChart(QCustomPlot* chart) {

@@ -151,11 +151,16 @@ void RecordingReview::WholeView() {
     chart_->xAxis->setRange(!found            ? QCPRange(0, 1)
                             : keys.size() > 0 ? keys
                                               : QCPRange(keys.lower - 0.5, keys.upper + 0.5));
-    chart_->yAxis2->setRange(-5, 365);
+    PositionValueAxes(*chart_, turnsLine_);
+}
+
+void PositionValueAxes(QCustomPlot& chart, const QCPGraph* turns) {
+    chart.yAxis2->setRange(-5, 365);
+    // Half a turn of room, so the turn count never runs along the frame.
     bool haveTurns = false;
-    const QCPRange turns = turnsLine_ ? turnsLine_->getValueRange(haveTurns) : QCPRange(0, 5);
-    chart_->yAxis->setRange(haveTurns ? QCPRange(turns.lower - 0.5, turns.upper + 0.5)
-                                      : QCPRange(0, 5));
+    const QCPRange range = turns ? turns->getValueRange(haveTurns) : QCPRange();
+    chart.yAxis->setRange(haveTurns ? QCPRange(range.lower - 0.5, range.upper + 0.5)
+                                    : QCPRange(0, 5)); // QCustomPlot's own default
 }
 
 void RecordingReview::HideLive() {

@@ -75,3 +75,7 @@ private:
     std::vector<QPointer<QCPAbstractPlottable>> hidden_; ///< live graphs to show again
     QString liveLabel_;
 };
+
+/// The Position chart's value axes: a turn on the right, and on the left the
+/// turn counts of `turns` (null or empty: none) with half a turn of room.
+void PositionValueAxes(QCustomPlot& chart, const QCPGraph* turns);
