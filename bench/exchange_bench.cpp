@@ -8,6 +8,7 @@
 //       request with a CR-ended line
 // Exits 1 when a goal of the built-in modes is missed.
 
+#include "bare_exchange.h"
 #include "bench_row.h"
 #include "serial/Serial_driver.h"
 #include "serial/posix/posix_serial_port.h"
@@ -77,41 +78,6 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
-
-// A plain raw descriptor for the two reference loops.
-int OpenRaw(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    termios t{};
-    if (fd >= 0 && ::tcgetattr(fd, &t) == 0) {
-        ::cfmakeraw(&t);
-        t.c_cc[VMIN] = 0;
-        t.c_cc[VTIME] = 0;
-        ::tcsetattr(fd, TCSANOW, &t);
-    }
-    return fd;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    return ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-}
-
-bool BarePollExchange(int fd, const std::string& request) {
-    if (!WriteAll(fd, request)) {
-        return false;
-    }
-    std::string reply;
-    while (reply.find('\r') == std::string::npos) {
-        pollfd p{fd, POLLIN, 0};
-        char buf[256];
-        ssize_t n = 0;
-        if (::poll(&p, 1, Serial_driver::ReplyTimeout) <= 0 ||
-            (n = ::read(fd, buf, sizeof buf)) <= 0) {
-            return false;
-        }
-        reply.append(buf, static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 // A busy poll: ask for the queue length without pause until the CR.
 bool BusyWaitExchange(int fd, const std::string& request) {
