@@ -2,10 +2,9 @@
 // pipe reads it: readings a second, and the CPU the program and the simulator
 // spend meanwhile (from the moment the first line came, so the search is left
 // out). Then, as the anchor, the least any program on this schedule must do,
-// on the same port of the same simulator: sleep to the next millisecond, one
-// exchange (two on every 21st reading, as the supply's state is asked), one
-// line out. On a virtual machine whose wake-ups come late the anchor itself
-// falls short of 1000/s; the ratio says what the program adds.
+// on the same port of the same simulator: one position exchange, one line
+// out, sleep to the next millisecond. On a virtual machine whose wake-ups come late the anchor
+// itself falls short of 1000/s; the ratio says what the program adds.
 //
 //   cli_watch_bench [--seconds S]
 // Exits 1 when a goal is missed: >= 900 readings/s at <= 10 % of a core.
@@ -14,7 +13,6 @@
 #include "bench_row.h"
 #include "encoder/Velor_konstante.h"
 #include "encoder/framing.h"
-#include "interface/k730_commands.h"
 #include "process_cpu.h"
 #include "sim_process.h"
 
@@ -46,8 +44,7 @@ double BareLoopRate(const std::string& port, double seconds) {
     long readings = 0;
     bool ok = true;
     while (ok && std::chrono::steady_clock::now() < end) {
-        ok = BarePollExchange(fd, position) &&
-             (readings % 21 != 20 || BarePollExchange(fd, K730::SupplyStatus));
+        ok = BarePollExchange(fd, position);
         char line[96];
         const int len =
             std::snprintf(line, sizeof line, "{\"t_ms\":%ld,\"raw\":\"0003D1\"}\n", readings);
