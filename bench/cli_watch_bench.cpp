@@ -3,8 +3,9 @@
 // spend meanwhile (from the moment the first line came, so the search is left
 // out). Then, as the anchor, the least any program on this schedule must do,
 // on the same port of the same simulator: one position exchange, one line
-// out, sleep to the next millisecond. On a virtual machine whose wake-ups come late the anchor
-// itself falls short of 1000/s; the ratio says what the program adds.
+// out, sleep to the next millisecond. On a virtual machine whose wake-ups
+// come late the anchor itself falls short of 1000/s; the ratio says what the
+// program adds.
 //
 //   cli_watch_bench [--seconds S]
 // Exits 1 when a goal is missed: >= 900 readings/s at <= 10 % of a core.
