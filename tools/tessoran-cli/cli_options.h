@@ -25,6 +25,11 @@ struct OptionSpec {
 inline constexpr OptionSpec IntervalOption{"interval", "MS",
                                            "delay between readings, 1 to 10000 ms (70)"};
 
+/// --seconds for the subcommands that run until stopped; read with
+/// Arguments::SecondsUntilStopped.
+inline constexpr OptionSpec UntilStoppedOption{"seconds", "S",
+                                               "stop after S seconds (0, the default: at Ctrl+C)"};
+
 struct CommandSpec {
     std::string_view Name;
     std::string_view About; ///< the --help text between usage and options
@@ -53,6 +58,10 @@ public:
                                        std::int64_t min, std::int64_t max);
     /// --interval (IntervalOption) in milliseconds.
     [[nodiscard]] int IntervalMs() { return static_cast<int>(Integer("interval", 70, 1, 10000)); }
+    /// --seconds (UntilStoppedOption); 0 runs until stopped.
+    [[nodiscard]] std::int64_t SecondsUntilStopped() {
+        return Integer("seconds", 0, 0, 100'000'000);
+    }
     /// A finite number not below `min`; unset when the option is absent.
     [[nodiscard]] std::optional<double> Number(std::string_view name, double min);
     /// A count (0 or more); unset when the option is absent.

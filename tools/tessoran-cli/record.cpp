@@ -16,7 +16,7 @@ namespace {
 
 constexpr OptionSpec RecordOptionTable[] = {
     IntervalOption,
-    {"seconds", "S", "stop after S seconds (0, the default: at Ctrl+C)"},
+    UntilStoppedOption,
     {"folder", "DIR", "where the file goes (the current folder)"},
 };
 
@@ -81,7 +81,7 @@ int RecordCommand(Words words) {
     if (args.Help())
         return args.ShowHelp();
     const int interval = args.IntervalMs();
-    const int seconds = static_cast<int>(args.Integer("seconds", 0, 0, 100'000'000));
+    const int seconds = static_cast<int>(args.SecondsUntilStopped());
     const std::string folder = AbsoluteFolder(args.Text("folder", "."));
     if (!args.Error().empty())
         return args.UsageError();

@@ -19,7 +19,7 @@ namespace {
 
 constexpr OptionSpec WatchOptionTable[] = {
     IntervalOption,
-    {"seconds", "S", "stop after S seconds (0, the default: at Ctrl+C)"},
+    UntilStoppedOption,
     {"values", "WHAT", "position (default), status or installation"},
     {"json", "", "one JSON object per reading (JSON Lines)"},
 };
@@ -176,7 +176,7 @@ int WatchCommand(Words words) {
     if (args.Help())
         return args.ShowHelp();
     const int interval = args.IntervalMs();
-    const std::int64_t seconds = args.Integer("seconds", 0, 0, 100'000'000);
+    const std::int64_t seconds = args.SecondsUntilStopped();
     const std::string values = args.Choice("values", ValueNames);
     if (!args.Error().empty())
         return args.UsageError();
