@@ -97,7 +97,7 @@ std::string UnusedRecordingPath(const std::string& folder, const std::string& na
 }
 
 std::string RecordingHeader() {
-    return std::string("Time(ms);RX;MT;ST;Error;Warning") + std::string(LineEnd);
+    return std::string(RecordingColumnNames) + std::string(LineEnd);
 }
 
 std::string FormatRecordingRow(const RecordingRow& row) {

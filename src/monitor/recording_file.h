@@ -42,6 +42,9 @@ struct LocalDateTime {
 /// three in UTF-8.
 [[nodiscard]] std::string UnusedRecordingPath(const std::string& folder, const std::string& name);
 
+/// The header's column names; the line ends in ";" CR LF as every row does.
+inline constexpr std::string_view RecordingColumnNames = "Time(ms);RX;MT;ST;Error;Warning";
+
 /// The header line, CR LF included.
 [[nodiscard]] std::string RecordingHeader();
 

@@ -36,9 +36,10 @@ std::string_view WithoutCr(std::string_view line) {
 }
 
 bool IsHeader(std::string_view line) {
-    constexpr std::string_view Header = "Time(ms);RX;MT;ST;Error;Warning;";
     line = WithoutCr(line);
-    return line == Header || line == Header.substr(0, Header.size() - 1);
+    if (line.ends_with(';'))
+        line.remove_suffix(1);
+    return line == RecordingColumnNames;
 }
 
 template <class T> bool ReadNumber(std::string_view field, T& value) {
@@ -142,8 +143,6 @@ std::string SystemReason(int error) {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-
-const char* const NotHeaderReason = "its first line is not \"Time(ms);RX;MT;ST;Error;Warning;\"";
 
 } // namespace
 
@@ -265,7 +264,9 @@ RecordingReadResult RecordingParser::Finish() {
     if (!sawBytes_)
         return {RecordingReadStatus::NotARecording, "the file is empty", {}};
     if (foreign_ || !sawHeader_)
-        return {RecordingReadStatus::NotARecording, NotHeaderReason, {}};
+        return {RecordingReadStatus::NotARecording,
+                "its first line is not \"" + std::string(RecordingColumnNames) + ";\"",
+                {}};
     return {RecordingReadStatus::Ok, {}, std::move(contents_)};
 }
 
