@@ -110,17 +110,18 @@ std::optional<std::size_t> Arguments::Count(std::string_view name) {
     return static_cast<std::size_t>(Integer(name, 0, 0, 1'000'000'000));
 }
 
-std::string Arguments::Choice(std::string_view name, std::span<const std::string_view> choices) {
+std::size_t Arguments::Choice(std::string_view name, std::span<const std::string_view> choices) {
     const std::string* text = Value(name);
     if (!text)
-        return std::string(choices.front());
-    if (std::find(choices.begin(), choices.end(), *text) != choices.end())
-        return *text;
+        return 0;
+    const auto it = std::find(choices.begin(), choices.end(), *text);
+    if (it != choices.end())
+        return static_cast<std::size_t>(it - choices.begin());
     std::string list;
     for (const std::string_view choice : choices)
         list += (list.empty() ? "" : ", ") + std::string(choice);
     Fail("--" + std::string(name) + " wants one of " + list + ", not \"" + *text + "\"");
-    return std::string(choices.front());
+    return 0;
 }
 
 std::string Arguments::Text(std::string_view name, std::string fallback) const {

@@ -66,8 +66,8 @@ public:
     [[nodiscard]] std::optional<double> Number(std::string_view name, double min);
     /// A count (0 or more); unset when the option is absent.
     [[nodiscard]] std::optional<std::size_t> Count(std::string_view name);
-    /// One of `choices`; the first when the option is absent.
-    [[nodiscard]] std::string Choice(std::string_view name,
+    /// The index of the one of `choices` given; 0 when the option is absent.
+    [[nodiscard]] std::size_t Choice(std::string_view name,
                                      std::span<const std::string_view> choices);
     /// The value as it stands; `fallback` when the option is absent.
     [[nodiscard]] std::string Text(std::string_view name, std::string fallback) const;

@@ -10,6 +10,7 @@
 #include "stop_signal.h"
 #include "subcommands.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <iostream>
@@ -63,7 +64,12 @@ constexpr ValueSet ValueSets[] = {
     {"position", Monitor::Page::Other, {}},
     {"status", Monitor::Page::Status, StatusColumns},
     {"installation", Monitor::Page::Installation, InstallationColumns}};
-constexpr std::string_view ValueNames[] = {"position", "status", "installation"};
+constexpr auto ValueNames = [] {
+    std::array<std::string_view, std::size(ValueSets)> names{};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = ValueSets[i].Name;
+    return names;
+}();
 
 Json ReadingObject(const Engine::Reading& r, std::int64_t tMs) {
     namespace Cmd = Velor_konstante::Cmd;
@@ -177,11 +183,9 @@ int WatchCommand(Words words) {
         return args.ShowHelp();
     const int interval = args.IntervalMs();
     const std::int64_t seconds = args.SecondsUntilStopped();
-    const std::string values = args.Choice("values", ValueNames);
+    const ValueSet& set = ValueSets[args.Choice("values", ValueNames)];
     if (!args.Error().empty())
         return args.UsageError();
-    const ValueSet& set = *std::find_if(std::begin(ValueSets), std::end(ValueSets),
-                                        [&](const ValueSet& v) { return v.Name == values; });
 
     CatchStopSignals();
     Engine::Environment env = SystemEnvironment(args.Ports());
