@@ -1,0 +1,108 @@
+// The layout, control by control: every visible control's type, caption and
+// place in the window, page by page, in three states of the window, against
+// the listing kept in layout.txt. A change of layout shows as the lines that
+// differ; to take a deliberate one, run the test with TESSORAN_LAYOUT_OUT set
+// to a path and compare the listing written there.
+#include "window_harness.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+QString Caption(const QWidget* w) {
+    if (const auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->text();
+    if (const auto* g = qobject_cast<const QGroupBox*>(w))
+        return g->title();
+    if (const auto* l = qobject_cast<const QLabel*>(w))
+        return l->text();
+    if (const auto* c = qobject_cast<const QComboBox*>(w))
+        return c->currentText();
+    return {};
+}
+
+/// One line per visible control of the window as it is now, sorted.
+QStringList Controls(TMainForm& f, const QString& state) {
+    QStringList lines;
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->window() != &f)
+            continue;
+        const QRect r(w->mapTo(&f, QPoint(0, 0)), w->size());
+        // A page is a page, whatever its class.
+        const QString type = f.Pages->indexOf(w) >= 0
+                                 ? QStringLiteral("page")
+                                 : QString::fromLatin1(w->metaObject()->className());
+        lines << QStringLiteral("%1 | %2 | %3 %4 %5x%6 | %7")
+                     .arg(state, type)
+                     .arg(r.x())
+                     .arg(r.y())
+                     .arg(r.width())
+                     .arg(r.height())
+                     .arg(Caption(w)
+                              .replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+                              .replace(QLatin1Char('\n'), QStringLiteral("\\n")));
+    }
+    lines.sort();
+    return lines;
+}
+
+/// Every page that can be shown, one after another.
+QStringList AllPages(TMainForm& f, const QString& state) {
+    QStringList lines;
+    for (int i = 0; i < f.Pages->count(); ++i) {
+        if (!f.Pages->isTabVisible(i))
+            continue;
+        f.Pages->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        lines << Controls(f, state + QLatin1Char('/') + f.Pages->tabText(i).trimmed());
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestWindowLayout : public QObject {
+    Q_OBJECT
+private slots:
+    void everyControlStaysWhereItWas() {
+        WindowHarness h;
+        h.recordingFolder = [] { return QDir::tempPath(); };
+        h.AddBox();
+        TMainForm& f = h.Start();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+
+        QStringList lines = AllPages(f, QStringLiteral("start"));
+        QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        lines << AllPages(f, QStringLiteral("service"));
+        QVERIFY(h.Connect());
+        h.Read(8);
+        lines << AllPages(f, QStringLiteral("connected"));
+
+        const QString out = qEnvironmentVariable("TESSORAN_LAYOUT_OUT");
+        if (!out.isEmpty()) {
+            QFile file(out);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
+            file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+        }
+        QFile kept(QStringLiteral(TESSORAN_LAYOUT_LISTING));
+        QVERIFY(kept.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList expected =
+            QString::fromUtf8(kept.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (int i = 0; i < std::max(lines.size(), expected.size()); ++i) {
+            const QString now = i < lines.size() ? lines[i] : QString();
+            const QString was = i < expected.size() ? expected[i] : QString();
+            QVERIFY2(now == was,
+                     qPrintable(
+                         QStringLiteral("line %1\n  now: %2\n  was: %3").arg(i + 1).arg(now, was)));
+        }
+    }
+};
+
+QTEST_MAIN(TestWindowLayout)
+#include "test_window_layout.moc"
