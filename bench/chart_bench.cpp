@@ -60,7 +60,7 @@ void PositionTicks(bool plotting) {
         std::exit(1);
     }
     f.Pages->setCurrentWidget(f.tabEncPos);
-    f.cbPosPlot->setChecked(plotting);
+    f.tabEncPos->cbPosPlot->setChecked(plotting);
     h.Read(300); // the chart is full: every further tick also drops a point
     QApplication::processEvents();
 
@@ -76,7 +76,7 @@ void PositionTicks(bool plotting) {
         withPaint.push_back(Ms(t));
     }
     std::printf("Position page, multiturn, plotting %s (%d points per series):\n",
-                plotting ? "on" : "off", f.SeriesPosST->Count());
+                plotting ? "on" : "off", f.tabEncPos->SeriesPosST->Count());
     const Stats tickStats = Summarise(tick);
     const Stats paintStats = Summarise(withPaint);
     Print("reading tick", tickStats, plotting ? "(goal < 1 ms)" : "");
@@ -167,14 +167,15 @@ void AirGap(int points) {
         std::exit(1);
     }
     f.Pages->setCurrentWidget(f.tabInstCal);
-    f.cbAirGap->setChecked(true); // fixed axes, as while plotting
+    f.tabInstCal->cbAirGap->setChecked(true); // fixed axes, as while plotting
     QApplication::processEvents();
-    Fill(points, [&](double x, double y, const QColor& c) { f.serSignal->Add(x, y, c); });
-    const QSize size = f.ChartAirGap->size();
+    Fill(points,
+         [&](double x, double y, const QColor& c) { f.tabInstCal->serSignal->Add(x, y, c); });
+    const QSize size = f.tabInstCal->ChartAirGap->size();
     const RepaintFigures coloured = Repaint(
-        *f.ChartAirGap, [&](double x, double y) { f.serSignal->Add(x, y, WindowColors::Navy); },
-        100);
-    const Stats wheel = WheelSteps(*f.ChartAirGap, 100);
+        *f.tabInstCal->ChartAirGap,
+        [&](double x, double y) { f.tabInstCal->serSignal->Add(x, y, WindowColors::Navy); }, 100);
+    const Stats wheel = WheelSteps(*f.tabInstCal->ChartAirGap, 100);
 
     // The reference: one bare line graph of the same points, QCustomPlot's
     // defaults (1 px pen, polyline drawing), on a chart of the same size.

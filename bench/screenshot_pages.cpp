@@ -6,6 +6,12 @@
 #include "app/Velor_SPI_Main.h"
 #include "app/chart_color_series.h"
 #include "app/limits_panel.h"
+#include "app/pages/encoder_config_page.h"
+#include "app/pages/encoder_identification_page.h"
+#include "app/pages/installation_page.h"
+#include "app/pages/position_page.h"
+#include "app/pages/status_page.h"
+#include "app/pages/system_config_page.h"
 #include "app/widgets/spin_edit.h"
 #include "app/window_colors.h"
 
@@ -58,8 +64,8 @@ bool Save(QWidget& window, const QString& path) {
 /// Zooms the position chart in about its first warning point and points at
 /// it; the picture is of the screen, where the tooltip is a window of its own.
 bool SaveExplored(TMainForm& form, const QString& path) {
-    QCustomPlot& chart = *form.chartPosition;
-    const ColorPointSeries& angles = *form.SeriesPosST;
+    QCustomPlot& chart = *form.tabEncPos->chartPosition;
+    const ColorPointSeries& angles = *form.tabEncPos->SeriesPosST;
     int warned = 0;
     while (warned < angles.Count() && angles.ColorAt(warned) != WindowColors::Orange)
         ++warned;
@@ -122,7 +128,7 @@ int main(int argc, char** argv) {
 
     // Position: a full window of samples, with a warning and an error on the way.
     form.Pages->setCurrentWidget(form.tabEncPos);
-    form.cbPosPlot->setChecked(true);
+    form.tabEncPos->cbPosPlot->setChecked(true);
     Spin(6000);
     Tell(sim, "warning on");
     Spin(1500);
@@ -131,7 +137,7 @@ int main(int argc, char** argv) {
     Tell(sim, "error on");
     Spin(800);
     Tell(sim, "error off");
-    while (form.ChartTime < 280 && waited.elapsed() < 90000)
+    while (form.tabEncPos->ChartTime < 280 && waited.elapsed() < 90000)
         Spin(200);
     const bool position = Save(form, QString::fromLocal8Bit(argv[1]));
     const bool explored = SaveExplored(form, QString::fromLocal8Bit(argv[2]));
@@ -142,13 +148,13 @@ int main(int argc, char** argv) {
     Tell(sim, "gap 1.6");
     Tell(sim, "wobble 0.6");
     Tell(sim, "speed 4");
-    form.seEncoderReadInterval->setValue(20);
+    form.tabSysCfg->seEncoderReadInterval->setValue(20);
     form.Pages->setCurrentWidget(form.tabInstCal);
-    form.grpLimits->edGapMinMm->setText(QStringLiteral("0.8"));
-    form.grpLimits->edGapMaxMm->setText(QStringLiteral("2.5"));
-    form.grpLimits->edSignalMin->setText(QStringLiteral("5000"));
-    form.grpLimits->edMaxErrors->setText(QStringLiteral("0"));
-    form.cbAirGap->setChecked(true);
+    form.tabInstCal->grpLimits->edGapMinMm->setText(QStringLiteral("0.8"));
+    form.tabInstCal->grpLimits->edGapMaxMm->setText(QStringLiteral("2.5"));
+    form.tabInstCal->grpLimits->edSignalMin->setText(QStringLiteral("5000"));
+    form.tabInstCal->grpLimits->edMaxErrors->setText(QStringLiteral("0"));
+    form.tabInstCal->cbAirGap->setChecked(true);
     Spin(9000);
     Tell(sim, "warning on");
     Spin(1200);

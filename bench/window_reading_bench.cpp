@@ -5,6 +5,12 @@
 // the disk once a second).
 // Prints its figures; run it from the build.
 #include "app/Velor_SPI_Main.h"
+#include "app/pages/encoder_config_page.h"
+#include "app/pages/encoder_identification_page.h"
+#include "app/pages/installation_page.h"
+#include "app/pages/position_page.h"
+#include "app/pages/status_page.h"
+#include "app/pages/system_config_page.h"
 #include "app/widgets/spin_edit.h"
 #include "bench_row.h"
 
@@ -47,7 +53,7 @@ struct Figures {
 };
 
 Figures Measure(TMainForm& form, int& ticks, int intervalMs, int seconds) {
-    form.seEncoderReadInterval->setValue(intervalMs);
+    form.tabSysCfg->seEncoderReadInterval->setValue(intervalMs);
     Spin(500); // settle at the new interval
     const int startTicks = ticks;
     const double startCpu = CpuSeconds();
@@ -97,9 +103,9 @@ int main(int argc, char** argv) {
 
     const Figures at70 = Measure(form, ticks, 70, seconds);
     const Figures at1 = Measure(form, ticks, 1, seconds);
-    form.cbShranjujMeritvePos->setChecked(true);
+    form.tabEncPos->cbShranjujMeritvePos->setChecked(true);
     const Figures recording = Measure(form, ticks, 1, seconds);
-    form.cbShranjujMeritvePos->setChecked(false);
+    form.tabEncPos->cbShranjujMeritvePos->setChecked(false);
     std::printf("interval 70 ms: %.1f readings/s (goal >= 13), CPU %.2f %% of one core "
                 "(goal <= 0.55 %%)\n",
                 at70.readingsPerSecond, at70.cpuPercent);

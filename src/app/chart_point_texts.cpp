@@ -1,7 +1,8 @@
 #include "app/chart_point_texts.h"
 
-#include "app/Velor_SPI_Main.h"
 #include "app/chart_color_series.h"
+#include "app/display_text.h"
+#include "app/window_colors.h"
 
 namespace {
 QString AngleLine(double degrees) {

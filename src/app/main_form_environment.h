@@ -15,6 +15,12 @@ class QSettings;
 class QWidget;
 
 struct MainFormEnvironment {
+    using SaveFileNameQuestion =
+        std::function<void(QWidget* parent, const QString& folder, const QString& suggested,
+                           std::function<void(const QString&)> chosen)>;
+    using FolderQuestion = std::function<void(QWidget* parent, const QString& current,
+                                              std::function<void(const QString&)> chosen)>;
+
     /// Requests to the engine, reports from it. The program's engine runs on
     /// its own thread at the other end.
     std::shared_ptr<Engine::EngineChannel> Channel;
@@ -22,14 +28,10 @@ struct MainFormEnvironment {
     /// Asks where to save a chart image, opening in `folder` with `suggested`
     /// filled in, and calls `chosen` with the answer (empty when the user
     /// cancels). Must not hold up the window while it asks.
-    std::function<void(QWidget* parent, const QString& folder, const QString& suggested,
-                       std::function<void(const QString&)> chosen)>
-        AskSaveFileName;
+    SaveFileNameQuestion AskSaveFileName;
     /// Asks for a folder, opening in `current`, and calls `chosen` with the
     /// answer (empty when the user cancels). Must not hold up the window.
-    std::function<void(QWidget* parent, const QString& current,
-                       std::function<void(const QString&)> chosen)>
-        AskFolder;
+    FolderQuestion AskFolder;
     /// Default folder for recordings, reports and chart images, until one is
     /// chosen; unset: the default below.
     std::function<QString()> RecordingFolder;

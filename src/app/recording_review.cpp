@@ -1,6 +1,6 @@
 #include "app/recording_review.h"
 
-#include "app/Velor_SPI_Main.h"
+#include "app/display_text.h"
 #include "app/window_colors.h"
 #include "encoder/Velor_konstante.h"
 

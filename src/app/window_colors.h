@@ -1,6 +1,8 @@
 #pragma once
 // Colours the window uses for its lamps, panels and chart points.
 
+#include "engine/engine_reports.h"
+
 #include <QColor>
 
 class QWidget;
@@ -23,3 +25,6 @@ QColor ButtonFace();
 /// The text colour of a label.
 void SetFontColor(QWidget* widget, const QColor& color);
 } // namespace WindowColors
+
+/// The window's colour for an engine colour.
+[[nodiscard]] QColor ToQColor(Engine::Colour colour);

@@ -158,7 +158,7 @@ QString SoakRun::Situation() const {
                        .arg(phase_ != Phase::Hold && phase_ != Phase::Recover
                                 ? QString()
                                 : QString::fromLatin1(Soak::TraitsOf(step_.Kind).Name));
-    QTextDocument* doc = form_->mmLog->document();
+    QTextDocument* doc = form_->tabSysCfg->mmLog->document();
     for (int i = std::max(0, doc->blockCount() - 6); i < doc->blockCount(); ++i)
         text += QStringLiteral(" | ") + doc->findBlockByNumber(i).text();
     return text;
@@ -214,11 +214,11 @@ void SoakRun::OnReport(const Engine::Report& report) {
 void SoakRun::AfterReading(const Engine::Reading& reading) {
     if (!recording_) {
         if (phase_ == Phase::Starting && csvPath_.empty() &&
-            !form_->cbShranjujMeritvePos->isChecked())
+            !form_->tabEncPos->cbShranjujMeritvePos->isChecked())
             StartRecording();
         return;
     }
-    if (!form_->cbShranjujMeritvePos->isChecked()) {
+    if (!form_->tabEncPos->cbShranjujMeritvePos->isChecked()) {
         Fail("the recording stopped by itself");
         recording_ = false;
         return;
@@ -322,12 +322,12 @@ void SoakRun::Check() {
 void SoakRun::StartRecording() {
     if (options_.AttachLink.isEmpty())
         statsAtStart_ = sim_.Stats();
-    for (QCheckBox* box : {form_->cbPosPlot, form_->cbAirGap})
+    for (QCheckBox* box : {form_->tabEncPos->cbPosPlot, form_->tabInstCal->cbAirGap})
         if (!box->isChecked())
             box->click();
-    form_->seCasShranjevanja->setValue(0);
+    form_->tabEncPos->seCasShranjevanja->setValue(0);
     recordingStartMs_ = Now();
-    form_->cbShranjujMeritvePos->click();
+    form_->tabEncPos->cbShranjujMeritvePos->click();
 }
 
 void SoakRun::FollowRecording(const std::string& path) {
@@ -512,8 +512,8 @@ void SoakRun::CheckFlags(const Pending& p) {
 }
 
 void SoakRun::SampleMemory() {
-    samples_.push_back(
-        {Now(), RssKb(), form_->mmLog->document()->characterCount(), form_->serSignal->Count()});
+    samples_.push_back({Now(), RssKb(), form_->tabSysCfg->mmLog->document()->characterCount(),
+                        form_->tabInstCal->serSignal->Count()});
 }
 
 void SoakRun::Fail(const std::string& what) {
@@ -538,8 +538,8 @@ void SoakRun::Finish() {
     // The user unticks the box, then the program ends: the engine takes the
     // request, closes the file whole and stops; what it reported until then
     // is shown, and every row it wrote must be on disk.
-    if (form_->cbShranjujMeritvePos->isChecked())
-        form_->cbShranjujMeritvePos->click();
+    if (form_->tabEncPos->cbShranjujMeritvePos->isChecked())
+        form_->tabEncPos->cbShranjujMeritvePos->click();
     engine_.reset();
     form_->DrainReports();
     VerifyRowsOnDisk();

@@ -6,6 +6,12 @@
 // again, is the file growing) and afterwards (is every row there and right).
 
 #include "app/Velor_SPI_Main.h"
+#include "app/pages/encoder_config_page.h"
+#include "app/pages/encoder_identification_page.h"
+#include "app/pages/installation_page.h"
+#include "app/pages/position_page.h"
+#include "app/pages/status_page.h"
+#include "app/pages/system_config_page.h"
 #include "engine/engine_thread.h"
 #include "fault_schedule.h"
 #include "recording_audit.h"

@@ -112,7 +112,7 @@ Engine::Reading LastReading(const WindowHarness& h) {
 void ReadAirGap(WindowHarness& h) {
     for (int i = 0; i < 3; ++i) {
         h.Read();
-        if (h.form->lblCmd->text().endsWith(QStringLiteral(":097")))
+        if (h.form->tabSysCfg->lblCmd->text().endsWith(QStringLiteral(":097")))
             return;
     }
     QFAIL("no signal-level tick within three ticks");
@@ -146,9 +146,9 @@ std::shared_ptr<K730Sim::K730Box> StartShown(WindowHarness& h) {
     if (!QTest::qWaitForWindowExposed(&f) || !h.Connect())
         qFatal("the window did not come up reading");
     f.Pages->setCurrentWidget(f.tabEncPos);
-    f.cbPosPlot->setChecked(true);
+    f.tabEncPos->cbPosPlot->setChecked(true);
     h.Read(40);
-    f.chartPosition->replot(); // laid out
+    f.tabEncPos->chartPosition->replot(); // laid out
     return box;
 }
 
@@ -187,13 +187,13 @@ private slots:
     void startUpLeavesBothChartsEmpty() {
         WindowHarness h;
         TMainForm& f = h.Start();
-        QCOMPARE(f.SeriesPosST->Count(), 0);
-        QCOMPARE(f.SeriesPosMT->dataCount(), 0);
-        QCOMPARE(f.serSignal->Count(), 0);
-        QCOMPARE(f.ChartTime, 0u);
-        QCOMPARE(f.chartPosition->yAxis2->range(), QCPRange(-5, 365));
-        QCOMPARE(f.ChartAirGap->xAxis->label(), QStringLiteral("Position (deg)"));
-        QCOMPARE(f.ChartAirGap->yAxis->label(), QStringLiteral("Air gap (mm)"));
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 0);
+        QCOMPARE(f.tabEncPos->SeriesPosMT->dataCount(), 0);
+        QCOMPARE(f.tabInstCal->serSignal->Count(), 0);
+        QCOMPARE(f.tabEncPos->ChartTime, 0u);
+        QCOMPARE(f.tabEncPos->chartPosition->yAxis2->range(), QCPRange(-5, 365));
+        QCOMPARE(f.tabInstCal->ChartAirGap->xAxis->label(), QStringLiteral("Position (deg)"));
+        QCOMPARE(f.tabInstCal->ChartAirGap->yAxis->label(), QStringLiteral("Air gap (mm)"));
     }
 
     void positionChartKeepsTheLast250Samples() {
@@ -204,34 +204,34 @@ private slots:
         QVERIFY(h.Connect());
         f.Pages->setCurrentWidget(f.tabEncPos);
         h.Read(3);
-        QCOMPARE(f.SeriesPosST->Count(), 0); // not ticked: nothing plotted
-        f.cbPosPlot->setChecked(true);
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 0); // not ticked: nothing plotted
+        f.tabEncPos->cbPosPlot->setChecked(true);
         for (int i = 0; i < 251; ++i) {
             h.Read();
-            const QCPGraphData last = *(f.SeriesPosST->Points().constEnd() - 1);
+            const QCPGraphData last = *(f.tabEncPos->SeriesPosST->Points().constEnd() - 1);
             QCOMPARE(last.key, double(i));
             const TEncoderPosition pos = LastReading(h).Position;
             QCOMPARE(last.value, pos.ST_value * pos.Resolution_unit);
         }
-        QCOMPARE(f.ChartTime, 251u);
-        QCOMPARE(f.SeriesPosST->Count(), 250);
-        QCOMPARE(Keys(f.SeriesPosST->Points()), Range(1, 250));
-        QCOMPARE(f.SeriesPosMT->dataCount(), 0); // a single-turn encoder has no turns
-        QCOMPARE(f.chartPosition->xAxis->range(), QCPRange(1, 250));
-        QCOMPARE(f.chartPosition->yAxis2->range(), QCPRange(-5, 365));
+        QCOMPARE(f.tabEncPos->ChartTime, 251u);
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 250);
+        QCOMPARE(Keys(f.tabEncPos->SeriesPosST->Points()), Range(1, 250));
+        QCOMPARE(f.tabEncPos->SeriesPosMT->dataCount(), 0); // a single-turn encoder has no turns
+        QCOMPARE(f.tabEncPos->chartPosition->xAxis->range(), QCPRange(1, 250));
+        QCOMPARE(f.tabEncPos->chartPosition->yAxis2->range(), QCPRange(-5, 365));
 
-        f.cbPosPlot->setChecked(false); // unticked: the points stay, none come
+        f.tabEncPos->cbPosPlot->setChecked(false); // unticked: the points stay, none come
         h.Read(2);
-        QCOMPARE(f.SeriesPosST->Count(), 250);
-        QCOMPARE(f.ChartTime, 251u);
-        f.cbPosPlot->setChecked(true); // ticked again: a fresh plot from sample 0
-        QCOMPARE(f.SeriesPosST->Count(), 0);
-        QCOMPARE(f.ChartTime, 0u);
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 250);
+        QCOMPARE(f.tabEncPos->ChartTime, 251u);
+        f.tabEncPos->cbPosPlot->setChecked(true); // ticked again: a fresh plot from sample 0
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 0);
+        QCOMPARE(f.tabEncPos->ChartTime, 0u);
         h.Read(2);
-        QCOMPARE(Keys(f.SeriesPosST->Points()), Range(0, 1));
-        f.btnChartPosClear->click();
-        QCOMPARE(f.SeriesPosST->Count(), 0);
-        QCOMPARE(f.ChartTime, 0u);
+        QCOMPARE(Keys(f.tabEncPos->SeriesPosST->Points()), Range(0, 1));
+        f.tabEncPos->btnChartPosClear->click();
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 0);
+        QCOMPARE(f.tabEncPos->ChartTime, 0u);
     }
 
     void pointColoursFollowTheirPointsAcrossTheSlide() {
@@ -242,18 +242,18 @@ private slots:
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
         f.Pages->setCurrentWidget(f.tabEncPos);
-        f.cbPosPlot->setChecked(true);
+        f.tabEncPos->cbPosPlot->setChecked(true);
         std::map<double, QColor> wanted;
         for (int i = 0; i < 280; ++i) {
             // Runs of different lengths, so a colour shifted by any index shows.
             cond.ErrorBit = i % 7 == 3;
             cond.WarningBit = i % 5 == 1;
-            wanted[f.ChartTime] = cond.ErrorBit     ? WindowColors::LightRed
-                                  : cond.WarningBit ? WindowColors::Orange
-                                                    : WindowColors::Navy;
+            wanted[f.tabEncPos->ChartTime] = cond.ErrorBit     ? WindowColors::LightRed
+                                             : cond.WarningBit ? WindowColors::Orange
+                                                               : WindowColors::Navy;
             h.Read();
         }
-        ColorPointSeries& st = *f.SeriesPosST;
+        ColorPointSeries& st = *f.tabEncPos->SeriesPosST;
         QCOMPARE(st.Count(), 250);
         for (int i = 0; i < st.Count(); ++i) {
             const double key = (st.Points().constBegin() + i)->key;
@@ -275,7 +275,7 @@ private slots:
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
         f.Pages->setCurrentWidget(f.tabEncPos);
-        f.cbPosPlot->setChecked(true);
+        f.tabEncPos->cbPosPlot->setChecked(true);
         QList<double> turns;
         for (int i = 0; i < 251; ++i) {
             // From turn -2 on, about six turns over the run.
@@ -283,14 +283,14 @@ private slots:
             h.Read();
             turns << LastReading(h).Position.MT_value;
         }
-        QCOMPARE(f.SeriesPosMT->dataCount(), 250);
-        QCOMPARE(Keys(*f.SeriesPosMT->data()), Range(1, 250));
-        QCOMPARE(Values(*f.SeriesPosMT->data()), turns.mid(1));
+        QCOMPARE(f.tabEncPos->SeriesPosMT->dataCount(), 250);
+        QCOMPARE(Keys(*f.tabEncPos->SeriesPosMT->data()), Range(1, 250));
+        QCOMPARE(Values(*f.tabEncPos->SeriesPosMT->data()), turns.mid(1));
         QCOMPARE(turns.first(), -2.0);
         QCOMPARE(turns.last(), 4.0);
         // The turn axis follows the counts.
-        QVERIFY(f.chartPosition->yAxis->range().contains(turns.first() + 0.0));
-        QVERIFY(f.chartPosition->yAxis->range().contains(turns.last() + 0.0));
+        QVERIFY(f.tabEncPos->chartPosition->yAxis->range().contains(turns.first() + 0.0));
+        QVERIFY(f.tabEncPos->chartPosition->yAxis->range().contains(turns.last() + 0.0));
     }
 
     void airGapPointsStayInAngleOrder() {
@@ -300,7 +300,7 @@ private slots:
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
         f.Pages->setCurrentWidget(f.tabInstCal);
-        f.cbAirGap->setChecked(true);
+        f.tabInstCal->cbAirGap->setChecked(true);
         struct Step {
             std::int64_t count;
             double gapMm;
@@ -320,7 +320,7 @@ private slots:
             ReadAirGap(h);
             gaps << LastReading(h).Aux.AirGap;
         }
-        const ColorPointSeries& gap = *f.serSignal;
+        const ColorPointSeries& gap = *f.tabInstCal->serSignal;
         QCOMPARE(Keys(gap.Points()), (QList<double>{0, 90, 90, 90, 180}));
         // Equal angles in the order they came: the newest after the others.
         QCOMPARE(Values(gap.Points()),
@@ -329,10 +329,10 @@ private slots:
         QCOMPARE(gap.ColorAt(1).value_or(QColor()), WindowColors::Navy);
         QCOMPARE(gap.ColorAt(3).value_or(QColor()), WindowColors::Navy);
 
-        f.cbAirGap->setChecked(false);
+        f.tabInstCal->cbAirGap->setChecked(false);
         ReadAirGap(h);
         QCOMPARE(gap.Count(), 5); // unticked: no more points
-        f.btnChartGapClear->click();
+        f.tabInstCal->btnChartGapClear->click();
         QCOMPARE(gap.Count(), 0);
     }
 
@@ -343,17 +343,18 @@ private slots:
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
         f.Pages->setCurrentWidget(f.tabInstCal);
-        f.cbAirGap->setChecked(true);
-        QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(0, 360));
-        QCOMPARE(f.ChartAirGap->yAxis->range(), QCPRange(0, 10));
+        f.tabInstCal->cbAirGap->setChecked(true);
+        QCOMPARE(f.tabInstCal->ChartAirGap->xAxis->range(), QCPRange(0, 360));
+        QCOMPARE(f.tabInstCal->ChartAirGap->yAxis->range(), QCPRange(0, 10));
         for (int i = 0; i < 4; ++i)
             ReadAirGap(h);
-        QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(0, 360)); // points do not rescale
-        f.ChartAirGap->xAxis->setRange(10, 20);
-        f.cbAirGap->setChecked(false); // unticking fixes them as well
-        QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(0, 360));
-        QCOMPARE(f.ChartAirGap->yAxis->range(), QCPRange(0, 10));
-        QCOMPARE(f.serSignal->Count(), 4);
+        QCOMPARE(f.tabInstCal->ChartAirGap->xAxis->range(),
+                 QCPRange(0, 360)); // points do not rescale
+        f.tabInstCal->ChartAirGap->xAxis->setRange(10, 20);
+        f.tabInstCal->cbAirGap->setChecked(false); // unticking fixes them as well
+        QCOMPARE(f.tabInstCal->ChartAirGap->xAxis->range(), QCPRange(0, 360));
+        QCOMPARE(f.tabInstCal->ChartAirGap->yAxis->range(), QCPRange(0, 10));
+        QCOMPARE(f.tabInstCal->serSignal->Count(), 4);
     }
 
     void airGapWithoutValueAddsNoPoint() {
@@ -364,20 +365,21 @@ private slots:
         };
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
-        f.cbbMagnetSize->setEditText(QStringLiteral("22")); // ln(0): no gap
-        f.cbbMagnetSizeChange();
+        f.tabEncIdent->cbbMagnetSize->setEditText(QStringLiteral("22")); // ln(0): no gap
+        f.tabEncIdent->cbbMagnetSizeChange();
         f.Pages->setCurrentWidget(f.tabInstCal);
-        f.cbAirGap->setChecked(true);
+        f.tabInstCal->cbAirGap->setChecked(true);
         ReadAirGap(h);
         ReadAirGap(h);
         QVERIFY(std::isnan(LastReading(h).Aux.AirGap));
-        QCOMPARE(f.lblAirGap1->text(), QStringLiteral("Air gap: --- mm"));
-        QCOMPARE(f.serSignal->Count(), 0);
+        QCOMPARE(f.tabInstCal->lblAirGap1->text(), QStringLiteral("Air gap: --- mm"));
+        QCOMPARE(f.tabInstCal->serSignal->Count(), 0);
         QCOMPARE(h.rig.engine->EnabledCycle(), Engine::Cycle::Read);
-        f.cbbMagnetSize->setEditText(QStringLiteral("16")); // the polynomial has a value at 0
-        f.cbbMagnetSizeChange();
+        f.tabEncIdent->cbbMagnetSize->setEditText(
+            QStringLiteral("16")); // the polynomial has a value at 0
+        f.tabEncIdent->cbbMagnetSizeChange();
         ReadAirGap(h);
-        QCOMPARE(f.serSignal->Count(), 1);
+        QCOMPARE(f.tabInstCal->serSignal->Count(), 1);
     }
 
     void verdictLineJudgesThePlottedReadingsAgainstTheLimits() {
@@ -387,7 +389,7 @@ private slots:
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
         f.Pages->setCurrentWidget(f.tabInstCal);
-        LimitsPanel& limits = *f.grpLimits;
+        LimitsPanel& limits = *f.tabInstCal->grpLimits;
         QVERIFY(!limits.isHidden());
         const auto line = [&] { return limits.pnlVerdict->text(); };
         // One air-gap point in the middle of each of the first `sectors` sectors.
@@ -401,14 +403,15 @@ private slots:
         TypeLimits(limits, {QString(), QStringLiteral("5")});
         turnThrough(24); // not plotted: not judged
         QCOMPARE(limits.Verdict().Readings(), 0u);
-        f.cbAirGap->setChecked(true);
+        f.tabInstCal->cbAirGap->setChecked(true);
         turnThrough(24);
         QCOMPARE(line(), QStringLiteral("Turn the shaft: 24 of 36 sectors seen"));
         QCOMPARE(limits.pnlVerdict->Color(), WindowColors::Orange);
         turnThrough(36);
         QCOMPARE(line(), QStringLiteral("PASS"));
         QCOMPARE(limits.pnlVerdict->Color(), WindowColors::Green);
-        QCOMPARE(static_cast<int>(limits.Verdict().Gaps().Count()), f.serSignal->Count());
+        QCOMPARE(static_cast<int>(limits.Verdict().Gaps().Count()),
+                 f.tabInstCal->serSignal->Count());
 
         // Judged again as typed: the line gives the first reason.
         TypeLimits(limits, {QString(), QStringLiteral("0.8")});
@@ -424,7 +427,7 @@ private slots:
         QCOMPARE(line(), QString());
 
         TypeLimits(limits, {QString(), QStringLiteral("5")});
-        f.btnChartGapClear->click(); // starts the verdict over
+        f.tabInstCal->btnChartGapClear->click(); // starts the verdict over
         QCOMPARE(line(), QStringLiteral("Turn the shaft: 0 of 36 sectors seen"));
         QCOMPARE(limits.Verdict().Readings(), 0u);
     }
@@ -436,14 +439,14 @@ private slots:
         {
             WindowHarness h;
             h.settings = kept;
-            TypeLimits(*h.Start().grpLimits,
+            TypeLimits(*h.Start().tabInstCal->grpLimits,
                        {QStringLiteral("0.75"), QStringLiteral("25"), QStringLiteral("1200"),
                         QString(), QStringLiteral("0")});
         }
         kept->sync();
         WindowHarness h;
         h.settings = std::make_shared<QSettings>(kept->fileName(), QSettings::IniFormat);
-        const LimitsPanel& limits = *h.Start().grpLimits;
+        const LimitsPanel& limits = *h.Start().tabInstCal->grpLimits;
         // What was kept is what was checked: the half-typed value is not.
         const QStringList shown{limits.edGapMinMm->text(), limits.edGapMaxMm->text(),
                                 limits.edSignalMin->text(), limits.edMaxWarnings->text(),
@@ -460,19 +463,19 @@ private slots:
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
         f.Pages->setCurrentWidget(f.tabInstCal);
-        f.cbAirGap->setChecked(true);
+        f.tabInstCal->cbAirGap->setChecked(true);
         QGuiApplication::clipboard()->setText(QStringLiteral("left over"));
         for (int i = 0; i < 20; ++i)
             ReadAirGap(h);
-        QCOMPARE(f.serSignal->Count(), 20);
+        QCOMPARE(f.tabInstCal->serSignal->Count(), 20);
         const QString identity = QStringLiteral("Part number: VLR14SPIST16B050\r\n"
                                                 "Serial number: V24017\r\n"
                                                 "FW version: 2.1.4.1187\r\n");
-        f.btnACopyClipboard->click();
+        f.tabInstCal->btnACopyClipboard->click();
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  identity + QStringLiteral("Not enough data points recorded!\r\n"));
         ReadAirGap(h);
-        f.btnACopyClipboard->click();
+        f.tabInstCal->btnACopyClipboard->click();
         const QStringList lines =
             QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), 7); // six lines, each ended by CR LF
@@ -490,9 +493,9 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         // 20 gaps of 0.8 mm and one of 12.3456 mm, above the chart's axis but counted.
         for (int i = 0; i < 20; ++i)
-            f.serSignal->Add(i * 10.0, 0.8, WindowColors::Navy);
-        f.serSignal->Add(45.0, 12.3456, WindowColors::Orange);
-        f.btnACopyClipboard->click();
+            f.tabInstCal->serSignal->Add(i * 10.0, 0.8, WindowColors::Navy);
+        f.tabInstCal->serSignal->Add(45.0, 12.3456, WindowColors::Orange);
+        f.tabInstCal->btnACopyClipboard->click();
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  QStringLiteral("Part number: VLR14SPIST16B050\r\n"
                                 "Serial number: V24017\r\n"
@@ -513,9 +516,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QVERIFY(h.Connect());
         f.Pages->setCurrentWidget(f.tabEncPos);
-        f.cbPosPlot->setChecked(true);
+        f.tabEncPos->cbPosPlot->setChecked(true);
         h.Read(40);
-        const QSize shown = f.chartPosition->size();
+        const QSize shown = f.tabEncPos->chartPosition->size();
         QVERIFY(shown.width() > 100 && shown.height() > 100);
 
         QFile old(dir.filePath(QStringLiteral("chart.png")));
@@ -528,7 +531,7 @@ private slots:
             dir.filePath(QStringLiteral("chart.bmp")), dir.filePath(QStringLiteral("chart")),
             dir.filePath(QStringLiteral("a.b.c")), folderWithDot + QStringLiteral("/plot")};
         for (int i = 0; i < 4; ++i)
-            f.btnChartPosSave->click();
+            f.tabEncPos->btnChartPosSave->click();
         QCOMPARE(h.boxes->Texts(), QStringList{});
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("chart.bmp"))));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("chart"))));
@@ -561,7 +564,7 @@ private slots:
         WindowHarness h;
         StartShown(h);
         TMainForm& f = *h.form;
-        QCustomPlot& chart = *f.chartPosition;
+        QCustomPlot& chart = *f.tabEncPos->chartPosition;
         const QList<QCPRange> live = Ranges(chart);
         const QRect plot = chart.axisRect()->rect();
         const QPoint at = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 3);
@@ -586,14 +589,14 @@ private slots:
         for (const Gesture& g : gestures) {
             g.move();
             const QList<QCPRange> moved = Ranges(chart);
-            QVERIFY2(f.PositionExplorer->Paused(), g.name);
+            QVERIFY2(f.tabEncPos->PositionExplorer->Paused(), g.name);
             QVERIFY2((moved[0] != live[0]) == g.keys, g.name);
             QVERIFY2((moved[1] != live[1] && moved[2] != live[2]) == g.values, g.name);
             if (g.keys && !g.values) // zoomed in about the pointer
                 QVERIFY(moved[0].size() < live[0].size() &&
                         qFuzzyCompare(chart.xAxis->pixelToCoord(at.x()), keyAt));
             g.back();
-            QVERIFY2(!f.PositionExplorer->Paused(), g.name);
+            QVERIFY2(!f.tabEncPos->PositionExplorer->Paused(), g.name);
             QCOMPARE(Ranges(chart), live);
         }
     }
@@ -602,12 +605,12 @@ private slots:
         WindowHarness h;
         StartShown(h);
         TMainForm& f = *h.form;
-        QCustomPlot& position = *f.chartPosition;
+        QCustomPlot& position = *f.tabEncPos->chartPosition;
         Wheel(position, position.axisRect()->center());
         const QList<QCPRange> held = Ranges(position);
         h.Read(30);
         QCOMPARE(Ranges(position), held);
-        QCOMPARE(f.SeriesPosST->Count(), 70);
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 70);
         QTest::keyClick(&position, Qt::Key_Home);
         QCOMPARE(position.xAxis->range(), QCPRange(0, 69));
     }
@@ -621,9 +624,9 @@ private slots:
         const Engine::Reading position = LastReading(h);
         cond.WarningBit = false;
         h.Read(10);
-        f.cbPosPlot->setChecked(false); // the one warning stays the only one
+        f.tabEncPos->cbPosPlot->setChecked(false); // the one warning stays the only one
         f.Pages->setCurrentWidget(f.tabInstCal);
-        f.cbAirGap->setChecked(true);
+        f.tabInstCal->cbAirGap->setChecked(true);
         ReadAirGap(h);
         cond.WarningBit = true;
         ReadAirGap(h);
@@ -639,11 +642,11 @@ private slots:
             QString text;
         };
         const Case cases[] = {
-            {f.tabEncPos, f.SeriesPosST, f.PositionExplorer,
+            {f.tabEncPos, f.tabEncPos->SeriesPosST, f.tabEncPos->PositionExplorer,
              QStringLiteral("Reading 40\nAngle %1 °\nTurns %2\nStatus: warning")
                  .arg(angle(position))
                  .arg(position.Position.MT_value)},
-            {f.tabInstCal, f.serSignal, f.AirGapExplorer,
+            {f.tabInstCal, f.tabInstCal->serSignal, f.tabInstCal->AirGapExplorer,
              QStringLiteral("Angle %1 °\nAir gap %2 mm\nStatus: warning")
                  .arg(angle(gap), QString::number(gap.Aux.AirGap, 'f', 3))},
         };
@@ -679,35 +682,36 @@ private slots:
                    "\r\n140;0x03;2;8192;-1;0;\r\n210;0x04;2\r\n");
         file.close();
         f.OpenRecording(path);
-        QTRY_VERIFY(f.review_->Active());
-        QCOMPARE(f.reviewBand->Text(),
+        QTRY_VERIFY(f.tabEncPos->review_->Active());
+        QCOMPARE(f.tabEncPos->reviewBand->Text(),
                  QStringLiteral("Review of POSITION_REVIEW.csv: 3 rows, 0.140 s; 1 with the error "
                                 "bit, 1 with the warning bit. 1 bad line left out. Line 5: "
                                 "3 fields, 6 expected."));
-        const QCPGraphData warned = *(f.review_->AngleLine()->data()->constBegin() + 1);
-        const QPointF dot = f.review_->AngleLine()->coordsToPixels(warned.key, warned.value);
-        QCOMPARE(f.PositionExplorer->TipAt(dot),
+        const QCPGraphData warned = *(f.tabEncPos->review_->AngleLine()->data()->constBegin() + 1);
+        const QPointF dot =
+            f.tabEncPos->review_->AngleLine()->coordsToPixels(warned.key, warned.value);
+        QCOMPARE(f.tabEncPos->PositionExplorer->TipAt(dot),
                  QStringLiteral("Row 2 at 0.070 s\nAngle 90.000 °\nTurns 1\nStatus: warning"));
 
         // Readings go on behind the review, kept by the live chart, which
         // shows them all once the review ends.
-        const QList<QCPRange> review = Ranges(*f.chartPosition);
+        const QList<QCPRange> review = Ranges(*f.tabEncPos->chartPosition);
         h.Read(5);
-        QCOMPARE(f.SeriesPosST->Count(), 45);
-        QCOMPARE(Ranges(*f.chartPosition), review);
-        f.reviewBand->findChild<QPushButton*>()->click();
-        QVERIFY(!f.review_->Active() && f.reviewBand->isHidden());
-        QCOMPARE(f.chartPosition->xAxis->range().upper, 44.0);
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 45);
+        QCOMPARE(Ranges(*f.tabEncPos->chartPosition), review);
+        f.tabEncPos->reviewBand->findChild<QPushButton*>()->click();
+        QVERIFY(!f.tabEncPos->review_->Active() && f.tabEncPos->reviewBand->isHidden());
+        QCOMPARE(f.tabEncPos->chartPosition->xAxis->range().upper, 44.0);
 
         // Starting a recording ends a review; a file that is no recording is refused.
         f.OpenRecording(path);
-        QTRY_VERIFY(f.review_->Active());
-        f.cbShranjujMeritvePos->setChecked(true);
-        QVERIFY(!f.review_->Active());
+        QTRY_VERIFY(f.tabEncPos->review_->Active());
+        f.tabEncPos->cbShranjujMeritvePos->setChecked(true);
+        QVERIFY(!f.tabEncPos->review_->Active());
         f.OpenRecording(path); // and so does the report, whose chart is the live one
-        QTRY_VERIFY(f.review_->Active());
-        f.btnSaveReport->click();
-        QVERIFY(!f.review_->Active());
+        QTRY_VERIFY(f.tabEncPos->review_->Active());
+        f.tabInstCal->btnSaveReport->click();
+        QVERIFY(!f.tabEncPos->review_->Active());
         file.open(QIODevice::WriteOnly);
         file.write("date,value\n2024-01-01,3\n");
         file.close();
@@ -715,7 +719,7 @@ private slots:
         QTRY_COMPARE(h.boxes->Texts().size(), 1);
         QVERIFY(h.boxes->Texts()[0].startsWith(
             QStringLiteral("\"POSITION_REVIEW.csv\" is not a Tessoran recording: ")));
-        QVERIFY(!f.review_->Active() && f.reviewBand->isHidden());
+        QVERIFY(!f.tabEncPos->review_->Active() && f.tabEncPos->reviewBand->isHidden());
     }
 
     void failedSaveShowsBothErrorsAndReadingGoesOn() {
@@ -727,13 +731,13 @@ private slots:
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QVERIFY(h.Connect());
-        f.cbPosPlot->setChecked(true);
+        f.tabEncPos->cbPosPlot->setChecked(true);
         h.Read(5);
         const QStringList bothErrors{QStringLiteral("Shranjevanje PNG slike ni bilo uspešno!"),
                                      QStringLiteral("Error while saving chart image!")};
 
         h.saveAnswers = {dir.filePath(QStringLiteral("missing/chart.png"))};
-        f.btnChartPosSave->click();
+        f.tabEncPos->btnChartPosSave->click();
         QCOMPARE(h.boxes->Texts(), bothErrors);
         QVERIFY(h.boxes->shown[0].BoxKind == MessageBoxes::Kind::Error);
         QVERIFY(h.boxes->shown[1].BoxKind == MessageBoxes::Kind::Error);
@@ -743,15 +747,15 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken.png")));
         h.boxes->shown.clear();
         h.saveAnswers = {dir.filePath(QStringLiteral("taken"))};
-        f.btnChartPosSave->click();
+        f.tabEncPos->btnChartPosSave->click();
         QCOMPARE(h.boxes->Texts(), bothErrors);
 
         h.boxes->shown.clear();
-        f.btnChartPosSave->click(); // cancelled: nothing happens
+        f.tabEncPos->btnChartPosSave->click(); // cancelled: nothing happens
         QCOMPARE(h.boxes->Texts(), QStringList{});
         QCOMPARE(h.rig.engine->EnabledCycle(), Engine::Cycle::Read);
         h.Read(2);
-        QCOMPARE(f.SeriesPosST->Count(), 7);
+        QCOMPARE(f.tabEncPos->SeriesPosST->Count(), 7);
     }
 };
 

@@ -31,12 +31,13 @@ private slots:
         env.Boxes = boxes;
         TMainForm form(env);
         Engine::EngineThread engine(Engine::Environment::System(), env.Channel);
-        auto log = [&] { return form.mmLog->toPlainText(); };
+        auto log = [&] { return form.tabSysCfg->mmLog->toPlainText(); };
 
         QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Encoder found.")), 15000);
         QVERIFY(log().contains(QStringLiteral("Interface found on ") + link));
         QTRY_VERIFY_WITH_TIMEOUT(form.lblPosUnit->text().endsWith(QStringLiteral(" °")), 5000);
-        QTRY_VERIFY(form.lblEncAdditional->text() == QStringLiteral("Multiturn: True"));
+        QTRY_VERIFY(form.tabEncIdent->lblEncAdditional->text() ==
+                    QStringLiteral("Multiturn: True"));
         QVERIFY(boxes->shown.empty());
 
         sim.write("unplug\n");

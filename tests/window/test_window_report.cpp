@@ -73,10 +73,11 @@ private slots:
         auto& cond = box->Encoder().Conditions();
         box->Encoder().SetSpeedRpm(6, box->NowUs()); // one turn in about 140 readings
         TMainForm& f = h.Start();
-        QVERIFY(!f.btnSaveReport->isEnabled());
-        QVERIFY(f.btnSaveReport->toolTip().contains(QStringLiteral("encoder is connected")));
+        QVERIFY(!f.tabInstCal->btnSaveReport->isEnabled());
+        QVERIFY(f.tabInstCal->btnSaveReport->toolTip().contains(
+            QStringLiteral("encoder is connected")));
         QVERIFY(h.Connect());
-        QVERIFY(f.btnSaveReport->isEnabled());
+        QVERIFY(f.tabInstCal->btnSaveReport->isEnabled());
 
         // The Status page reads the detailed status at every fifth tick.
         f.Pages->setCurrentWidget(f.tabEncStatus);
@@ -87,20 +88,20 @@ private slots:
 
         f.Pages->setCurrentWidget(f.tabInstCal);
         // The magnet reaches 0.83 mm: the maximum and the warnings fail.
-        LimitsPanel& limits = *f.grpLimits;
+        LimitsPanel& limits = *f.tabInstCal->grpLimits;
         limits.edGapMinMm->setText(QStringLiteral("0.75"));
         limits.edGapMaxMm->setText(QStringLiteral("0.82"));
         limits.edMaxWarnings->setText(QStringLiteral("0"));
         limits.edMaxErrors->setText(QStringLiteral("0"));
-        f.cbAirGap->setChecked(true);
-        f.cbPosPlot->setChecked(true);
+        f.tabInstCal->cbAirGap->setChecked(true);
+        f.tabEncPos->cbPosPlot->setChecked(true);
         h.Read(70);
         cond.WarningBit = true;
         h.Read(4);
         cond.WarningBit = false;
         h.Read(80);
         double lowest = 360, highest = 0;
-        const QCPGraphDataContainer& points = f.serSignal->Points();
+        const QCPGraphDataContainer& points = f.tabInstCal->serSignal->Points();
         for (auto it = points.constBegin(); it != points.constEnd(); ++it) {
             lowest = std::min(lowest, it->key);
             highest = std::max(highest, it->key);
@@ -119,22 +120,22 @@ private slots:
         QCOMPARE(limits.pnlVerdict->text(), QStringLiteral("FAIL: ") + reasons[0].c_str());
 
         // A detail looked at: the report draws the whole turn all the same.
-        f.ChartAirGap->xAxis->setRange(100, 140);
-        f.btnSaveReport->click();
+        f.tabInstCal->ChartAirGap->xAxis->setRange(100, 140);
+        f.tabInstCal->btnSaveReport->click();
         QCOMPARE(h.boxes->Texts(), QStringList{});
         // The page's scale and limit lines are gone from the live chart, and
         // the detail looked at is back, paused.
-        QCOMPARE(f.ChartAirGap->xAxis->range(), QCPRange(100, 140));
-        QVERIFY(f.AirGapExplorer->Paused());
-        QCOMPARE(f.ChartAirGap->yAxis->range(), QCPRange(0, 10));
-        QCOMPARE(f.ChartAirGap->itemCount(), 0);
+        QCOMPARE(f.tabInstCal->ChartAirGap->xAxis->range(), QCPRange(100, 140));
+        QVERIFY(f.tabInstCal->AirGapExplorer->Paused());
+        QCOMPARE(f.tabInstCal->ChartAirGap->yAxis->range(), QCPRange(0, 10));
+        QCOMPARE(f.tabInstCal->ChartAirGap->itemCount(), 0);
         const QStringList saved = Reports(QDir(dir.path()));
         QCOMPARE(saved.size(), 1);
         QVERIFY2(
             Has(saved[0], QStringLiteral("^INSTALLATION_VLR14SPIST16B050_V24017_\\d{14}\\.pdf$")),
             qPrintable(saved[0]));
         const QString pdf = QDir(dir.path()).filePath(saved[0]);
-        QVERIFY(f.lblReportPath->text().endsWith(QDir::toNativeSeparators(pdf)));
+        QVERIFY(f.tabInstCal->lblReportPath->text().endsWith(QDir::toNativeSeparators(pdf)));
         QVERIFY(h.LogLines().contains(QStringLiteral("Installation report saved to ") +
                                       QDir::toNativeSeparators(pdf)));
 
@@ -166,19 +167,20 @@ private slots:
             QVERIFY2(Has(text, pattern), qPrintable(pattern + QStringLiteral("\n") + text));
         for (const std::string& reason : reasons)
             QVERIFY2(text.contains(QString::fromStdString(reason)), reason.c_str());
-        const QString boxSerial = f.lblInterfaceSerial->text().section(QLatin1Char(' '), 1);
+        const QString boxSerial =
+            f.tabSysCfg->lblInterfaceSerial->text().section(QLatin1Char(' '), 1);
         QVERIFY(!boxSerial.isEmpty());
         QVERIFY2(Has(text, QStringLiteral("Serial number\\s+") + boxSerial), qPrintable(text));
 
         // The figures are those "Copy" gives for the same points.
-        f.btnACopyClipboard->click();
+        f.tabInstCal->btnACopyClipboard->click();
         const QRegularExpressionMatch figures =
             QRegularExpression(QStringLiteral("\\n\\s*(\\d+)\\s+(\\S+ mm)\\s+(\\S+ mm)\\s+(\\S+ mm)"
                                               "\\s+(\\S+) mm"))
                 .match(text);
         QVERIFY2(figures.hasMatch(), qPrintable(text));
-        QCOMPARE(figures.captured(1).toInt(), f.serSignal->Count());
-        QVERIFY(f.serSignal->Count() >= 21);
+        QCOMPARE(figures.captured(1).toInt(), f.tabInstCal->serSignal->Count());
+        QVERIFY(f.tabInstCal->serSignal->Count() >= 21);
         QCOMPARE(figures.captured(2), ClipboardFigure(QStringLiteral("Min")));
         QCOMPARE(figures.captured(3), ClipboardFigure(QStringLiteral("Max")));
         QCOMPARE(figures.captured(4), ClipboardFigure(QStringLiteral("Avg")));
@@ -219,8 +221,8 @@ private slots:
         QVERIFY(earlier.open(QIODevice::WriteOnly));
         earlier.write("earlier");
         earlier.close();
-        f.btnSaveReport->click();
-        f.btnSaveReport->click();
+        f.tabInstCal->btnSaveReport->click();
+        f.tabInstCal->btnSaveReport->click();
         QCOMPARE(Reports(QDir(dir.path())),
                  (QStringList{stem + QStringLiteral(".pdf"), stem + QStringLiteral("_2.pdf"),
                               stem + QStringLiteral("_3.pdf")}));
@@ -244,7 +246,7 @@ private slots:
         h.AddBox();
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
-        f.btnSaveReport->click();
+        f.tabInstCal->btnSaveReport->click();
         QCOMPARE(h.boxes->shown.size(), 1u);
         QCOMPARE(h.boxes->shown[0].BoxKind, MessageBoxes::Kind::Error);
         const QString message = h.boxes->shown[0].Text;
@@ -255,7 +257,7 @@ private slots:
         QFile probe(QDir(missing).filePath(QStringLiteral("probe")));
         QVERIFY(!probe.open(QIODevice::WriteOnly));
         QVERIFY2(message.endsWith(QStringLiteral(": ") + probe.errorString()), qPrintable(message));
-        QVERIFY(f.lblReportPath->text().startsWith(QStringLiteral("Not saved")));
+        QVERIFY(f.tabInstCal->lblReportPath->text().startsWith(QStringLiteral("Not saved")));
         QVERIFY(!QDir(missing).exists());
         const auto before = h.rig.Reports<Engine::Reading>().size();
         h.Read(3);

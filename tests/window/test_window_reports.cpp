@@ -63,9 +63,10 @@ private slots:
         QCOMPARE(f.pnlCommActive->Color(), WindowColors::Lime);
         Show(h, {failed}); // every transfer blinks, a failed one too
         QCOMPARE(f.pnlCommActive->Color(), WindowColors::Green);
-        QCOMPARE(f.lblCmd->text(), QStringLiteral("?05:097"));
-        QCOMPARE(f.lblData->text(), QStringLiteral("40023A")); // a failed one keeps the last
-        QCOMPARE(f.lblEncPosRawHex->text(), QStringLiteral("40023A"));
+        QCOMPARE(f.tabSysCfg->lblCmd->text(), QStringLiteral("?05:097"));
+        QCOMPARE(f.tabSysCfg->lblData->text(),
+                 QStringLiteral("40023A")); // a failed one keeps the last
+        QCOMPARE(f.tabEncPos->lblEncPosRawHex->text(), QStringLiteral("40023A"));
 
         Engine::Reading temp = ReadingOf('t');
         temp.Aux.Temperature_value = 235;
@@ -74,9 +75,9 @@ private slots:
         stamp.Position.Timestamp = 1000;
         Show(h, {temp, stamp});
         QCOMPARE(f.lblPosUnit->text(), QStringLiteral("123.456 °"));
-        QCOMPARE(f.lblEncTemp->text(), QStringLiteral("23.5 °C"));
-        QCOMPARE(f.lblEncTimestamp->text(), QStringLiteral("0x03E8"));
-        QCOMPARE(f.pnlCrcValid->Color(), WindowColors::Green);
+        QCOMPARE(f.tabEncStatus->lblEncTemp->text(), QStringLiteral("23.5 °C"));
+        QCOMPARE(f.tabEncStatus->lblEncTimestamp->text(), QStringLiteral("0x03E8"));
+        QCOMPARE(f.tabEncPos->pnlCrcValid->Color(), WindowColors::Green);
 
         Engine::Reading det = ReadingOf('d');
         det.DetailedStatusBits = "10000001";
@@ -86,25 +87,25 @@ private slots:
                                 Engine::Colour::Red};
         Engine::Reading cal = ReadingOf('i'); // unreadable: no lamp changes
         Show(h, {det, cal, Engine::Lost{false}});
-        QCOMPARE(f.lblEncDetStatBin->text(), QStringLiteral("10000001"));
-        QCOMPARE(f.pnlOSignalHigh->Color(), WindowColors::Orange);
-        QCOMPARE(f.pnlOSafety->Color(), WindowColors::Red);
-        QCOMPARE(f.pnlCalFinish->Color(), WindowColors::Silver);
-        QCOMPARE(f.lblCalCounter->text(), QStringLiteral("..."));
-        QCOMPARE(f.pnlCrcValid->Color(), WindowColors::Red);
+        QCOMPARE(f.tabEncStatus->lblEncDetStatBin->text(), QStringLiteral("10000001"));
+        QCOMPARE(f.tabEncStatus->pnlOSignalHigh->Color(), WindowColors::Orange);
+        QCOMPARE(f.tabEncStatus->pnlOSafety->Color(), WindowColors::Red);
+        QCOMPARE(f.tabInstCal->pnlCalFinish->Color(), WindowColors::Silver);
+        QCOMPARE(f.tabInstCal->lblCalCounter->text(), QStringLiteral("..."));
+        QCOMPARE(f.tabEncPos->pnlCrcValid->Color(), WindowColors::Red);
     }
 
     void deviceTextIsPlainAndTheLogIsBounded() {
         WindowHarness h;
         TMainForm& f = h.Start();
         Show(h, {Engine::SupplyStatus{"<b>5.0V</b>"}});
-        QCOMPARE(f.lblEncPwrStatus->textFormat(), Qt::PlainText);
-        QCOMPARE(f.lblEncPwrStatus->text(), QStringLiteral("<b>5.0V</b>"));
+        QCOMPARE(f.tabSysCfg->lblEncPwrStatus->textFormat(), Qt::PlainText);
+        QCOMPARE(f.tabSysCfg->lblEncPwrStatus->text(), QStringLiteral("<b>5.0V</b>"));
 
         for (int i = 1; i <= TMainForm::MaxLogLines + 50; ++i)
             h.channel->Deliver(Engine::LogLine{"line " + std::to_string(i), false});
         f.DrainReports();
-        QCOMPARE(f.mmLog->document()->blockCount(), TMainForm::MaxLogLines);
+        QCOMPARE(f.tabSysCfg->mmLog->document()->blockCount(), TMainForm::MaxLogLines);
         QCOMPARE(h.LogLines().first(), QStringLiteral("line 51"));
     }
 
@@ -114,40 +115,41 @@ private slots:
         (void)h.channel->TakeRequests();
         f.Pages->setCurrentWidget(f.tabInstCal);
         QCOMPARE(Asked<Engine::ShowPage>(h).at(0).Page, Monitor::Page::Installation);
-        f.rbPwrOff->click();
+        f.tabSysCfg->rbPwrOff->click();
         QCOMPARE(Asked<Engine::SetSupply>(h).at(0).On, false);
-        f.cmbFreqSPI->setCurrentIndex(7);
+        f.tabSysCfg->cmbFreqSPI->setCurrentIndex(7);
         QVERIFY(Asked<Engine::SetSpiClock>(h).empty()); // the program's choice is not a request
-        emit f.cmbFreqSPI->activated(7);
+        emit f.tabSysCfg->cmbFreqSPI->activated(7);
         QCOMPARE(Asked<Engine::SetSpiClock>(h).at(0).ItemIndex, 7);
 
         Show(h, {Engine::EncoderConnection{true}});
-        QVERIFY(f.btnSetMultiturn->isEnabled());
-        QVERIFY(f.btnFactoryReset->toolTip().startsWith(QStringLiteral("Note:")));
-        f.seSetMultiturn->setValue(-1);
-        f.btnSetMultiturn->click();
+        QVERIFY(f.tabEncConfig->btnSetMultiturn->isEnabled());
+        QVERIFY(f.tabEncConfig->btnFactoryReset->toolTip().startsWith(QStringLiteral("Note:")));
+        f.tabEncConfig->seSetMultiturn->setValue(-1);
+        f.tabEncConfig->btnSetMultiturn->click();
         const auto config = Asked<Engine::SendConfig>(h);
         QCOMPARE(config.at(0).Command, Engine::ConfigCommand::MultiturnPreset);
         QCOMPARE(config.at(0).Value, -1);
 
         // Set zero here: one at a time, and the outcome fills the fields.
-        f.btnTarvinSetZero->click();
+        f.tabInstCal->btnTarvinSetZero->click();
         QCOMPARE(Asked<Engine::SetZeroHere>(h).size(), 1u);
         Show(h,
              {Engine::SetZeroOutcome{
                  Engine::SetZeroOutcome::State::InProgress, "...Function in progress...", {}, {}}});
-        QVERIFY(!f.btnTarvinSetZero->isEnabled());
+        QVERIFY(!f.tabInstCal->btnTarvinSetZero->isEnabled());
         Show(h, {Engine::SetZeroOutcome{Engine::SetZeroOutcome::State::Done,
                                         "Encoder pos: 5000 set as a zero position.", 5000, 0}});
-        QVERIFY(f.btnTarvinSetZero->isEnabled());
-        QCOMPARE(f.seSetZero->value(), 5000);
-        QCOMPARE(f.seSetMultiturn->value(), 0);
-        QCOMPARE(f.lblSetZeroStatus->text(),
+        QVERIFY(f.tabInstCal->btnTarvinSetZero->isEnabled());
+        QCOMPARE(f.tabEncConfig->seSetZero->value(), 5000);
+        QCOMPARE(f.tabEncConfig->seSetMultiturn->value(), 0);
+        QCOMPARE(f.tabInstCal->lblSetZeroStatus->text(),
                  QStringLiteral("Encoder pos: 5000 set as a zero position."));
 
         Show(h, {Engine::EncoderConnection{false}});
-        QVERIFY(!f.btnTarvinSetZero->isEnabled());
-        QVERIFY(f.btnFactoryReset->toolTip().contains(QStringLiteral("encoder is connected")));
+        QVERIFY(!f.tabInstCal->btnTarvinSetZero->isEnabled());
+        QVERIFY(f.tabEncConfig->btnFactoryReset->toolTip().contains(
+            QStringLiteral("encoder is connected")));
     }
 
     void recordingFollowsTheEngine() {
@@ -157,8 +159,8 @@ private slots:
         h.recordingFolder = [&] { return folder.path(); };
         TMainForm& f = h.Start();
         (void)h.channel->TakeRequests();
-        f.seCasShranjevanja->setValue(5);
-        f.cbShranjujMeritvePos->setChecked(true);
+        f.tabEncPos->seCasShranjevanja->setValue(5);
+        f.tabEncPos->cbShranjujMeritvePos->setChecked(true);
         const auto start = Asked<Engine::StartRecording>(h);
         // Paths go to the engine and come back in UTF-8, whatever the system's code page.
         QCOMPARE(QByteArray::fromStdString(start.at(0).Folder), folder.path().toUtf8());
@@ -168,15 +170,17 @@ private slots:
         const QString file = folder.filePath(QStringLiteral("POSITION___1.csv"));
         Show(h, {Engine::RecordingPath{file.toUtf8().toStdString()}, Engine::RecordingRow{1234500},
                  Engine::RecordingEnded{false}});
-        QCOMPARE(f.mmShranjujIme->toPlainText(), QDir::toNativeSeparators(file));
-        QCOMPARE(f.lblShraniElapsedTimeMs->text(), QStringLiteral("1,234.50 seconds  FINISHED."));
-        QVERIFY(!f.cbShranjujMeritvePos->isChecked());
+        QCOMPARE(f.tabEncPos->mmShranjujIme->toPlainText(), QDir::toNativeSeparators(file));
+        QCOMPARE(f.tabEncPos->lblShraniElapsedTimeMs->text(),
+                 QStringLiteral("1,234.50 seconds  FINISHED."));
+        QVERIFY(!f.tabEncPos->cbShranjujMeritvePos->isChecked());
         QVERIFY2(Asked<Engine::StopRecording>(h).empty(), "the engine ended it already");
 
-        f.cbShranjujMeritvePos->setChecked(true);
+        f.tabEncPos->cbShranjujMeritvePos->setChecked(true);
         Show(h, {Engine::RecordingEnded{true}}); // failed: the message says why
-        QVERIFY(!f.cbShranjujMeritvePos->isChecked());
-        QVERIFY(!f.lblShraniElapsedTimeMs->text().endsWith(QStringLiteral("FINISHED.  FINISHED.")));
+        QVERIFY(!f.tabEncPos->cbShranjujMeritvePos->isChecked());
+        QVERIFY(!f.tabEncPos->lblShraniElapsedTimeMs->text().endsWith(
+            QStringLiteral("FINISHED.  FINISHED.")));
     }
 
     void theChosenFolderTakesEveryFileAndIsKept() {
@@ -195,22 +199,23 @@ private slots:
             h.recordingFolder = [&] { return fallback; };
             TMainForm& f = h.Start();
             const QString shown = QDir::toNativeSeparators(run == 1 ? chosen : fallback);
-            QVERIFY(f.lblFolder->text().endsWith(shown) && f.btnFolder->toolTip().endsWith(shown));
+            QVERIFY(f.tabEncPos->lblFolder->text().endsWith(shown) &&
+                    f.tabEncPos->btnFolder->toolTip().endsWith(shown));
             QCOMPARE(h.LogLines().filter(QDir::toNativeSeparators(chosen)).size(), run / 2);
             if (run > 0)
                 continue;
             // Cancelled; refused (no file can be made there); taken.
             h.folderAnswers = {QString(), dir.filePath(QStringLiteral("missing")), chosen};
             for (int i = 0; i < 3; ++i)
-                f.btnFolder->click();
+                f.tabEncPos->btnFolder->click();
             QCOMPARE(h.boxes->shown.size(), 1u);
-            QVERIFY(f.lblFolder->text().endsWith(QDir::toNativeSeparators(chosen)));
+            QVERIFY(f.tabEncPos->lblFolder->text().endsWith(QDir::toNativeSeparators(chosen)));
             (void)h.channel->TakeRequests();
-            f.cbShranjujMeritvePos->setChecked(true);
+            f.tabEncPos->cbShranjujMeritvePos->setChecked(true);
             QCOMPARE(Asked<Engine::StartRecording>(h).at(0).Folder, chosen.toStdString());
-            f.btnSaveReportClick();
+            f.tabInstCal->btnSaveReportClick();
             QCOMPARE(QDir(chosen).entryList({QStringLiteral("INSTALLATION_*.pdf")}).size(), 1);
-            f.btnChartPosSave->click();
+            f.tabEncPos->btnChartPosSave->click();
             QCOMPARE(h.saveFolders, QStringList{chosen});
         }
     }
@@ -221,13 +226,13 @@ private slots:
         box->Encoder().SetShaftCount(5000, box->NowUs());
         TMainForm& f = h.Start();
         QVERIFY(h.Connect());
-        QVERIFY(f.btnTarvinSetZero->isEnabled());
+        QVERIFY(f.tabInstCal->btnTarvinSetZero->isEnabled());
         f.Pages->setCurrentWidget(f.tabInstCal);
-        f.btnTarvinSetZero->click();
+        f.tabInstCal->btnTarvinSetZero->click();
         h.Read(2);
-        QCOMPARE(f.lblSetZeroStatus->text(),
+        QCOMPARE(f.tabInstCal->lblSetZeroStatus->text(),
                  QStringLiteral("Encoder pos: 5000 set as a zero position."));
-        QCOMPARE(f.seSetZero->value(), 5000);
+        QCOMPARE(f.tabEncConfig->seSetZero->value(), 5000);
         QVERIFY(h.boxes->shown.empty());
     }
 };

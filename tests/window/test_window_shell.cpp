@@ -71,16 +71,17 @@ private slots:
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QVERIFY(f.lblPosUnit->text().isEmpty());
         QCOMPARE(f.pnlCommActive->Color(), WindowColors::DarkGreen);
-        QCOMPARE(f.cmbFreqSPI->currentIndex(), 5);
-        QCOMPARE(f.cmbFreqSPI->currentText(), QStringLiteral("6 =  3 MHz"));
-        QCOMPARE(f.seEncoderReadInterval->value(), 70);
-        QVERIFY(f.rbPwr5v->isChecked());
-        QVERIFY(!f.rbPwr33v->isEnabled());
-        QVERIFY(f.grpSystemHidden->isHidden());
-        QVERIFY(f.cbbMagnetSize->currentText().isEmpty());
+        QCOMPARE(f.tabSysCfg->cmbFreqSPI->currentIndex(), 5);
+        QCOMPARE(f.tabSysCfg->cmbFreqSPI->currentText(), QStringLiteral("6 =  3 MHz"));
+        QCOMPARE(f.tabSysCfg->seEncoderReadInterval->value(), 70);
+        QVERIFY(f.tabSysCfg->rbPwr5v->isChecked());
+        QVERIFY(!f.tabSysCfg->rbPwr33v->isEnabled());
+        QVERIFY(f.tabSysCfg->grpSystemHidden->isHidden());
+        QVERIFY(f.tabEncIdent->cbbMagnetSize->currentText().isEmpty());
         // Nothing to command before an encoder is there: the buttons say why.
-        for (QPushButton* b : {f.btnFactoryReset, f.btnSaveParams, f.btnStartSelfCal,
-                               f.btnSetZeroOffset, f.btnSetMultiturn, f.btnTarvinSetZero}) {
+        for (QPushButton* b : {f.tabEncConfig->btnFactoryReset, f.tabEncConfig->btnSaveParams,
+                               f.tabInstCal->btnStartSelfCal, f.tabEncConfig->btnSetZeroOffset,
+                               f.tabEncConfig->btnSetMultiturn, f.tabInstCal->btnTarvinSetZero}) {
             QVERIFY(!b->isEnabled());
             QVERIFY(b->toolTip().contains(QStringLiteral("encoder is connected")));
         }
@@ -103,7 +104,7 @@ private slots:
         QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::MetaModifier);
         QTest::keyClick(&f, Qt::Key_K);
         QCOMPARE(VisibleTabs(f), SixTabs);
-        QVERIFY(f.grpSystemHidden->isHidden());
+        QVERIFY(f.tabSysCfg->grpSystemHidden->isHidden());
 
         // A held mouse button makes the set different too.
         f.show();
@@ -113,10 +114,10 @@ private slots:
         QTest::mouseRelease(f.windowHandle(), Qt::LeftButton, {}, QPoint(500, 300));
         QCOMPARE(VisibleTabs(f), SixTabs);
 
-        QTest::keyClick(f.mmLog, Qt::Key_K, Qt::ControlModifier); // from any control
+        QTest::keyClick(f.tabSysCfg->mmLog, Qt::Key_K, Qt::ControlModifier); // from any control
         QCOMPARE(VisibleTabs(f),
                  (SixTabs + QStringList{"User Memory", "Diagnostics", "Error Map"}));
-        QVERIFY(!f.grpSystemHidden->isHidden());
+        QVERIFY(!f.tabSysCfg->grpSystemHidden->isHidden());
         QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(VisibleTabs(f).size(), 11);
 
@@ -148,11 +149,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         SettleLayouts();
         PaintLog log(f.Pages);
-        f.lblEncPwrStatus->setText(QStringLiteral("5.0V ON 36mA"));
+        f.tabSysCfg->lblEncPwrStatus->setText(QStringLiteral("5.0V ON 36mA"));
         SettleLayouts();
         QTRY_VERIFY(!log.painted.isEmpty());
-        const QRect label(f.lblEncPwrStatus->mapTo(f.Pages, QPoint(0, 0)),
-                          f.lblEncPwrStatus->size());
+        const QRect label(f.tabSysCfg->lblEncPwrStatus->mapTo(f.Pages, QPoint(0, 0)),
+                          f.tabSysCfg->lblEncPwrStatus->size());
         QCOMPARE(log.painted.boundingRect() | label, label);
 
         // The position's text, new at every reading, lays out its band only.
@@ -173,9 +174,9 @@ private slots:
     void keysStillReachTheFocusedControl() {
         WindowHarness h;
         TMainForm& f = h.Start();
-        f.mmLog->setFocus();
-        QTest::keyClicks(f.mmLog, QStringLiteral("ok"));
-        QCOMPARE(f.mmLog->toPlainText(), QStringLiteral("ok"));
+        f.tabSysCfg->mmLog->setFocus();
+        QTest::keyClicks(f.tabSysCfg->mmLog, QStringLiteral("ok"));
+        QCOMPARE(f.tabSysCfg->mmLog->toPlainText(), QStringLiteral("ok"));
     }
 
     void clearLogEmptiesIt() {
@@ -184,7 +185,7 @@ private slots:
         f.AddLog(QStringLiteral("one"));
         f.AddLog(QStringLiteral("two"));
         QCOMPARE(h.LogLines(), (QStringList{"one", "two"}));
-        f.Button1->click();
+        f.tabSysCfg->Button1->click();
         QVERIFY(h.LogLines().isEmpty());
         f.AddLog(QStringLiteral("three"));
         QCOMPARE(h.LogLines(), QStringList{"three"});
@@ -193,7 +194,7 @@ private slots:
     void spinEditsReadNonNumbersAsMinimumAndClamp() {
         WindowHarness h;
         TMainForm& f = h.Start();
-        SpinEdit* se = f.seSetMultiturn;
+        SpinEdit* se = f.tabEncConfig->seSetMultiturn;
         se->findChild<QLineEdit*>()->setText(QStringLiteral("abc"));
         QCOMPARE(se->Value(), -32768);
         se->findChild<QLineEdit*>()->setText(QStringLiteral("99999"));
@@ -201,8 +202,8 @@ private slots:
         se->setValue(-40000);
         QCOMPARE(se->value(), -32768);
 
-        f.seEncoderReadInterval->setValue(20000);
-        QCOMPARE(f.seEncoderReadInterval->value(), 10000);
+        f.tabSysCfg->seEncoderReadInterval->setValue(20000);
+        QCOMPARE(f.tabSysCfg->seEncoderReadInterval->value(), 10000);
     }
 
     void closingWithAnOpenPortReleasesIt() {

@@ -80,6 +80,6 @@ bool WindowHarness::Connect() {
 }
 
 QStringList WindowHarness::LogLines() const {
-    QString text = form->mmLog->toPlainText();
+    QString text = form->tabSysCfg->mmLog->toPlainText();
     return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
 }

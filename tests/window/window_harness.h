@@ -5,6 +5,12 @@
 // deterministic and none sleeps.
 
 #include "app/Velor_SPI_Main.h"
+#include "app/pages/encoder_config_page.h"
+#include "app/pages/encoder_identification_page.h"
+#include "app/pages/installation_page.h"
+#include "app/pages/position_page.h"
+#include "app/pages/status_page.h"
+#include "app/pages/system_config_page.h"
 #include "engine_rig.h"
 
 #include <QSettings>
