@@ -95,10 +95,11 @@ LimitsPanel::LimitsPanel(std::shared_ptr<QSettings> settings, QWidget* parent)
         const QString unit = f.Unit.trimmed();
         const int row = i / PairsPerRow;
         const int column = 2 * (i % PairsPerRow);
-        grid->addWidget(new QLabel(f.Caption + (unit.isEmpty() ? QString()
-                                                               : QStringLiteral(" (") + unit +
-                                                                     QLatin1Char(')'))),
-                        row, column);
+        auto* label = new QLabel(
+            f.Caption +
+            (unit.isEmpty() ? QString() : QStringLiteral(" (") + unit + QLatin1Char(')')));
+        label->setBuddy(f.Edit); // a screen reader names the field after it
+        grid->addWidget(label, row, column);
         grid->addWidget(f.Edit, row, column + 1);
         f.Edit->setToolTip(f.Hint);
         // Kept as numbers, written back in the field's own locale.

@@ -2,16 +2,24 @@
 // place in the window, page by page, in three states of the window, against
 // the listing kept in layout.txt. A change of layout shows as the lines that
 // differ; to take a deliberate one, run the test with TESSORAN_LAYOUT_OUT set
-// to a path and compare the listing written there.
+// to a path and compare the listing written there. Also what a screen reader
+// calls each field.
+#include "app/widgets/spin_edit.h"
 #include "window_harness.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QtTest>
+#include <algorithm>
+#include <map>
 
 namespace {
 QString Caption(const QWidget* w) {
@@ -64,6 +72,21 @@ QStringList AllPages(TMainForm& f, const QString& state) {
     return lines;
 }
 
+/// The fields a user types into or reads from, each with what a screen
+/// reader calls it.
+std::vector<std::pair<QWidget*, QString>> Fields(TMainForm& f) {
+    std::vector<std::pair<QWidget*, QString>> fields;
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        const bool field = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                           qobject_cast<QComboBox*>(w) || qobject_cast<QPlainTextEdit*>(w);
+        // A spin box's or a combo box's line edit is a part of it.
+        QWidget* parent = w->parentWidget();
+        if (field && !qobject_cast<QAbstractSpinBox*>(parent) && !qobject_cast<QComboBox*>(parent))
+            fields.emplace_back(w,
+                                QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name));
+    }
+    return fields;
+}
 } // namespace
 
 class TestWindowLayout : public QObject {
@@ -101,6 +124,42 @@ private slots:
                      qPrintable(
                          QStringLiteral("line %1\n  now: %2\n  was: %3").arg(i + 1).arg(now, was)));
         }
+    }
+
+    void everyFieldIsNamedByItsLabel() {
+        WindowHarness h;
+        TMainForm& f = h.Start();
+        // No label of their own: the button beside each names it, or its use.
+        const std::map<const QWidget*, QString> unlabelled = {
+            {f.tabEncConfig->seSetZero, QStringLiteral("Set zero offset (counts)")},
+            {f.tabEncConfig->seSetMultiturn, QStringLiteral("Preset multiturn counter")},
+            {f.tabEncPos->mmShranjujIme, QStringLiteral("Recording file")}};
+        const QList<QLabel*> labels = f.findChildren<QLabel*>();
+        int labelled = 0;
+        for (const auto& [field, name] : Fields(f)) {
+            const auto label = std::find_if(labels.begin(), labels.end(),
+                                            [&](QLabel* l) { return l->buddy() == field; });
+            if (label == labels.end()) {
+                const auto named = unlabelled.find(field);
+                QVERIFY2(named != unlabelled.end(), qPrintable(name));
+                QCOMPARE(name, named->second);
+                continue;
+            }
+            ++labelled;
+            const auto* list = qobject_cast<QComboBox*>(field);
+            if (list && !list->isEditable()) {
+                // Named by its choice on Linux; a screen reader reads the
+                // label through its relation.
+                bool related = false;
+                for (const auto& [other, relation] :
+                     QAccessible::queryAccessibleInterface(field)->relations(QAccessible::Label))
+                    related = related || other->object() == *label;
+                QVERIFY2(related, qPrintable((*label)->text()));
+            } else {
+                QCOMPARE(name, (*label)->text());
+            }
+        }
+        QCOMPARE(labelled, 10);
     }
 };
 
