@@ -1,6 +1,8 @@
-// Program entry: the application object, the engine on its own thread, the
-// one window (with a recording for review when one is named), the loop.
+// Program entry: the application object, the command line, the engine on its
+// own thread, the one window (with a recording for review when one is named),
+// the loop.
 #include "app/Velor_SPI_Main.h"
+#include "app/command_line.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -13,6 +15,12 @@ int main(int argc, char** argv) {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSORAN_VERSION_TEXT));
+    const WindowCommandLine line = ParseWindowCommandLine(QCoreApplication::arguments());
+    if (line.ExitCode) {
+        ShowCommandLineText(line);
+        return *line.ExitCode;
+    }
     QGuiApplication::setApplicationDisplayName(
         QStringLiteral("Tessoran for Velor SPI encoders with K730-6W"));
     MainFormEnvironment env = MainFormEnvironment::System();
@@ -30,8 +38,7 @@ int main(int argc, char** argv) {
         (void)part->grab();
     form.show();
     // `tessoran FILE.csv`, and the desktop's "Open with": the file for review.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1 && !arguments.last().startsWith(QLatin1Char('-')))
-        form.OpenRecording(arguments.last());
+    if (!line.Recording.isEmpty())
+        form.OpenRecording(line.Recording);
     return app.exec();
 }
