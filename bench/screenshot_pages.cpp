@@ -12,6 +12,7 @@
 #include "app/pages/position_page.h"
 #include "app/pages/status_page.h"
 #include "app/pages/system_config_page.h"
+#include "app/top_band.h"
 #include "app/widgets/spin_edit.h"
 #include "app/window_colors.h"
 

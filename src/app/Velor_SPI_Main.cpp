@@ -1,5 +1,5 @@
-// TMainForm: start-up, the top band and the page control, caption, log, key
-// chords and shut-down.
+// TMainForm: start-up, the page control, caption, key chords, the engine's
+// reports drained and handed out, and shut-down.
 #include "app/Velor_SPI_Main.h"
 
 #include "app/display_text.h"
@@ -11,6 +11,7 @@
 #include "app/pages/position_page.h"
 #include "app/pages/status_page.h"
 #include "app/pages/system_config_page.h"
+#include "app/top_band.h"
 #include "app/widgets/lamp_panel.h"
 #include "app/widgets/page_tabs.h"
 #include "app/window_colors.h"
@@ -22,15 +23,22 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace {
+template <class Part, class Report> void HandTo(Part* part, const Report& report) {
+    if constexpr (requires { part->Render(report); })
+        part->Render(report);
+}
+} // namespace
+
 TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      env_(std::move(env)), files_(env_.Settings, env_.RecordingFolder) {
+      env_(std::move(env)), host_(this, env_.Channel, env_.Boxes),
+      files_(env_.Settings, env_.RecordingFolder) {
     setFixedSize(FormSize);
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::white));
@@ -41,8 +49,9 @@ TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     for (QLabel* label : findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
     tabSysCfg->mmLog->setMaximumBlockCount(MaxLogLines);
+    host_.SetLogPane(tabSysCfg->mmLog);
     connect(Pages, &QTabWidget::currentChanged, this,
-            [this] { Ask(Engine::ShowPage{CurrentPage()}); });
+            [this] { host_.Ask(Engine::ShowPage{CurrentPage()}); });
     connect(btnDebugUnlock, &QPushButton::clicked, this, &TMainForm::btnDebugUnlockClick);
     qApp->installEventFilter(this); // key preview before the focused control
 
@@ -71,21 +80,22 @@ void TMainForm::BuildLayout() {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
-    root->addWidget(BuildTopBand());
+    root->addWidget(band = new TopBand(FormSize.width(), this));
 
     Pages = new PageTabs(this);
     Pages->tabBar()->setFont(PixelFont(QStringLiteral("Arial Narrow"), 16, true));
     Pages->tabBar()->setExpanding(false);
-    Pages->addTab(tabSysCfg = new SystemConfigPage(*this), QStringLiteral("  System Config  "));
-    Pages->addTab(tabEncIdent = new EncoderIdentificationPage(*this),
+    Pages->addTab(tabSysCfg = new SystemConfigPage(host_), QStringLiteral("  System Config  "));
+    Pages->addTab(tabEncIdent = new EncoderIdentificationPage(host_),
                   QStringLiteral("  Encoder Identification  "));
-    Pages->addTab(tabEncPos = new PositionPage(*this, files_, env_),
+    Pages->addTab(tabEncPos = new PositionPage(host_, files_, env_),
                   QStringLiteral("  Position  "));
     Pages->addTab(tabEncStatus = new StatusPage, QStringLiteral("  Status  "));
-    Pages->addTab(tabInstCal =
-                      new InstallationPage(*this, files_, env_.Settings, env_.LocalNow, *this),
+    reportSources_.emplace(*tabEncIdent, *tabEncPos);
+    Pages->addTab(tabInstCal = new InstallationPage(host_, files_, env_.Settings, env_.LocalNow,
+                                                    *reportSources_),
                   QStringLiteral("  Installation  "));
-    Pages->addTab(tabEncConfig = new EncoderConfigPage(*this),
+    Pages->addTab(tabEncConfig = new EncoderConfigPage(host_),
                   QStringLiteral("  Encoder Config  "));
     tabUserMem = new QWidget;
     tabDiag = new QWidget;
@@ -102,72 +112,22 @@ void TMainForm::BuildLayout() {
     root->addWidget(Pages, 1);
 }
 
-QWidget* TMainForm::BuildTopBand() {
-    auto* band = new QWidget(this);
-    auto* v = new QVBoxLayout(band);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(0);
-
-    pnl1Top = new QWidget(band);
-    pnl1Top->setAutoFillBackground(true);
-    pnl1Top->setPalette(QPalette(Qt::white));
-    pnl1Top->setFixedHeight(52);
-    auto* top = new QHBoxLayout(pnl1Top);
-    top->setContentsMargins(12, 4, 12, 4);
-    lbl1 = new QLabel(QStringLiteral("Tessoran Encoder diagnostics tool - Velor SPI"), pnl1Top);
-    lbl1->setFont(PixelFont(QStringLiteral("Arial"), 21, true, true));
-    WindowColors::SetFontColor(lbl1, WindowColors::Navy);
-    Image1 = new QLabel(pnl1Top);
-    Image1->setPixmap(TessoranLogo(QSize(180, 44), Image1->devicePixelRatioF()));
-    Image1->setCursor(Qt::PointingHandCursor);
-    Image1->setToolTip(QStringLiteral("Double-click to visit the Tessoran web site"));
-    top->addWidget(lbl1);
-    top->addStretch(1);
-    top->addWidget(Image1);
-    v->addWidget(pnl1Top);
-
-    pnl2Mid = new QWidget(band);
-    pnl2Mid->setFixedHeight(4);
-    pnl2Mid->setAutoFillBackground(true);
-    pnl2Mid->setPalette(QPalette(WindowColors::TopStrip));
-    v->addWidget(pnl2Mid);
-
-    pnlPosition = new QFrame(band);
-    pnlPosition->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnlPosition->setAutoFillBackground(true);
-    // Fixed both ways, so the position's new text at every reading lays out
-    // this band alone, not the whole window.
-    pnlPosition->setFixedSize(FormSize.width(), 50);
-    auto* pos = new QHBoxLayout(pnlPosition);
-    pos->setContentsMargins(6, 2, 6, 2);
-    lblPosUnit = new QLabel(QStringLiteral("Position in units"), pnlPosition);
-    lblPosUnit->setAlignment(Qt::AlignCenter);
-    lblPosUnit->setFont(PixelFont(QStringLiteral("Tahoma"), 29, true));
-    pnlCommActive = new LampPanel(QString(), WindowColors::DarkGreen, pnlPosition);
-    pnlCommActive->setFixedSize(12, 12);
-    pos->addSpacing(12);
-    pos->addWidget(lblPosUnit, 1);
-    pos->addWidget(pnlCommActive, 0, Qt::AlignVCenter);
-    v->addWidget(pnlPosition);
-    return band;
-}
-
 void TMainForm::FormCreate() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     waitCursor_ = true;
     UpdateCaption();
-    lblPosUnit->clear();
+    band->lblPosUnit->clear();
     for (QWidget* page : {tabUserMem, tabDiag, tabErrMap, tabTest, tabDebug})
         Pages->setTabVisible(Pages->indexOf(page), false);
     Pages->setCurrentWidget(tabSysCfg);
-    SetPanelColor(WindowColors::ButtonFace());
+    band->SetPanelColor(WindowColors::ButtonFace());
     const QString folderGone = files_.Restore();
     if (!folderGone.isEmpty())
-        AddLog(folderGone);
+        host_.AddLog(folderGone);
     tabEncPos->ShowFilesFolder();
     // The engine starts from the same defaults; saying them once keeps the two
     // in step whatever the layout sets.
-    Ask(Engine::ShowPage{CurrentPage()});
+    host_.Ask(Engine::ShowPage{CurrentPage()});
     tabSysCfg->SendSettings();
     tabEncPos->SendSettings();
 }
@@ -183,25 +143,6 @@ Monitor::Page TMainForm::CurrentPage() const {
     if (page == tabInstCal)
         return Monitor::Page::Installation;
     return Monitor::Page::Other;
-}
-
-void TMainForm::Ask(Engine::Request request) {
-    if (env_.Channel)
-        env_.Channel->Post(std::move(request));
-}
-
-void TMainForm::ShowBox(bool error, const QString& text) {
-    if (env_.Boxes)
-        env_.Boxes->Show(this, error ? MessageBoxes::Kind::Error : MessageBoxes::Kind::Information,
-                         text);
-}
-
-QString TMainForm::MagnetSize() const {
-    return tabEncIdent->MagnetSize();
-}
-
-std::unique_ptr<PrintedChart> TMainForm::PositionChart(bool multiturn) {
-    return tabEncPos->PrintChart(multiturn);
 }
 
 void TMainForm::OpenRecording(const QString& path) {
@@ -224,15 +165,6 @@ void TMainForm::UpdateCaption() {
 
 QString TMainForm::ApplicationTitle() const {
     return QGuiApplication::applicationDisplayName();
-}
-
-void TMainForm::AddLog(const QString& line) {
-    tabSysCfg->mmLog->appendPlainText(line);
-    ScrollLog();
-}
-
-void TMainForm::ScrollLog() {
-    tabSysCfg->mmLog->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
 }
 
 void TMainForm::btnDebugUnlockClick() {
@@ -280,4 +212,63 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     // The engine closes a running recording when it ends; closing the window
     // never waits for it or fails because of it.
     event->accept();
+}
+
+// ---- the engine's reports: drained on this thread at most once per frame,
+// the shell's own part of each rendered, then each handed to the parts that
+// render that kind of report.
+
+void TMainForm::ReportsWaiting() {
+    // At most one drain per frame: a reading every millisecond must not
+    // become a repaint every millisecond.
+    if (drainTimer_->isActive())
+        return;
+    const qint64 since = sinceDrain_.isValid() ? sinceDrain_.elapsed() : FrameMs;
+    if (since >= FrameMs)
+        DrainReports();
+    else
+        drainTimer_->start(static_cast<int>(FrameMs - since));
+}
+
+void TMainForm::DrainReports() {
+    sinceDrain_.start();
+    if (!env_.Channel)
+        return;
+    for (const Engine::Report& report : env_.Channel->TakeReports()) {
+        std::visit([this](const auto& r) { HandOut(r); }, report);
+        emit reportRendered(report);
+    }
+}
+
+template <class Report> void TMainForm::HandOut(const Report& report) {
+    if constexpr (requires { Render(report); })
+        Render(report);
+    HandTo(band, report);
+    HandTo(tabSysCfg, report);
+    HandTo(tabEncIdent, report);
+    HandTo(tabEncPos, report);
+    HandTo(tabEncStatus, report);
+    HandTo(tabInstCal, report);
+    HandTo(tabEncConfig, report);
+}
+
+void TMainForm::Render(const Engine::LogLine& r) {
+    // UTF-8: a line may name a folder; device bytes in it are printable ASCII.
+    host_.Log(QString::fromStdString(r.Text), r.Scroll);
+}
+
+void TMainForm::Render(const Engine::CaptionFields& r) {
+    caption_ = r;
+    UpdateCaption();
+}
+
+void TMainForm::Render(const Engine::SearchPassEnded&) {
+    if (waitCursor_) {
+        waitCursor_ = false;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TMainForm::Render(const Engine::Message& r) {
+    host_.ShowBox(r.Error, QString::fromStdString(r.Text));
 }

@@ -3,48 +3,39 @@
 // pages: the top band, the page control and the hidden service pages, the
 // caption, the log pane, the key chords, start-up and close. It drains the
 // engine's reports and hands each to the pages it concerns; each page (in
-// pages/) builds its own controls and asks the engine through PageHost.
-// Velor_SPI_Main.cpp: start-up, caption, log, key chords, close;
-// main_form_reports.cpp: the reports, drained and handed out.
+// pages/) builds its own controls and asks the engine through the PageHost
+// the shell gives it (WindowHost).
 
 #include "app/files_folder.h"
 #include "app/main_form_environment.h"
-#include "app/pages/page_host.h"
-#include "app/pages/report_sources.h"
+#include "app/page_report_sources.h"
+#include "app/window_host.h"
 #include "engine/engine_reports.h"
 
 #include <QElapsedTimer>
 #include <QSize>
 #include <QWidget>
+#include <optional>
 
 class EncoderConfigPage;
 class EncoderIdentificationPage;
 class InstallationPage;
-class LampPanel;
 class PositionPage;
-class QFrame;
-class QLabel;
 class QPushButton;
 class QTabWidget;
 class QTimer;
 class StatusPage;
 class SystemConfigPage;
+class TopBand;
 
-class TMainForm : public QWidget, private PageHost, private ReportSources {
+class TMainForm : public QWidget {
     Q_OBJECT
 public:
     /// Starts asking env.Channel's engine and showing its reports.
     explicit TMainForm(MainFormEnvironment env, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // ---- top of the window
-    QWidget* pnl1Top{};
-    QLabel* lbl1{};
-    QLabel* Image1{};
-    QWidget* pnl2Mid{};
-    QFrame* pnlPosition{};
-    QLabel* lblPosUnit{};
-    LampPanel* pnlCommActive{};
+    TopBand* band{}; ///< the name, the logo and the position panel over the pages
     QTabWidget* Pages{};
 
     // ---- the pages
@@ -66,8 +57,8 @@ public:
     /// The taskbar text; kept equal to the caption.
     [[nodiscard]] QString ApplicationTitle() const;
     void UpdateCaption();
-    void AddLog(const QString& line) override; ///< one line at the end, then one page down
-    void ScrollLog();                          ///< one page down
+    /// What the pages ask with; its AddLog writes to the log pane.
+    [[nodiscard]] WindowHost& Host() { return host_; }
     void btnDebugUnlockClick();
     /// Shows the Position page and on it the recording at `path` for review;
     /// returns at once.
@@ -92,33 +83,23 @@ protected:
 
 private:
     void BuildLayout();
-    QWidget* BuildTopBand();
     void FormCreate();
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void ShowServiceTabs(bool all);
     [[nodiscard]] Monitor::Page CurrentPage() const;
 
-    // PageHost
-    void Ask(Engine::Request request) override;
-    void ShowBox(bool error, const QString& text) override;
-    // ReportSources
-    [[nodiscard]] QString MagnetSize() const override;
-    [[nodiscard]] std::unique_ptr<PrintedChart> PositionChart(bool multiturn) override;
-
-    // Reports (main_form_reports.cpp): the shell's own part of each, then the pages'.
+    // Reports: the shell's own part of each, then the band's and the pages'.
     void ReportsWaiting();
     template <class Report> void HandOut(const Report& report);
-    void SetPanelColor(const QColor& color);
     void Render(const Engine::LogLine& r);
-    void Render(const Engine::Banner& r);
     void Render(const Engine::CaptionFields& r);
     void Render(const Engine::SearchPassEnded& r);
-    void Render(const Engine::Transfer& r);
-    void Render(const Engine::Reading& r);
     void Render(const Engine::Message& r);
 
     MainFormEnvironment env_;
+    WindowHost host_;
     FilesFolder files_;
+    std::optional<PageReportSources> reportSources_; ///< made once the pages it reads are
     Engine::CaptionFields caption_;
     bool waitCursor_ = false;
     QTimer* drainTimer_{};

@@ -3,6 +3,7 @@
 // the loop.
 #include "app/Velor_SPI_Main.h"
 #include "app/command_line.h"
+#include "app/top_band.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
     // One render of the top band and the first page before the window is
     // mapped loads the fonts and the style's images, so its first expose is
     // quick. (Not the whole window: the charts of hidden pages have no size.)
-    QWidget* const parts[] = {form.pnl1Top, form.pnlPosition, form.Pages};
+    QWidget* const parts[] = {form.band->pnl1Top, form.band->pnlPosition, form.Pages};
     for (QWidget* part : parts)
         (void)part->grab();
     form.show();

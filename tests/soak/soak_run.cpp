@@ -301,9 +301,9 @@ void SoakRun::Check() {
         const auto ticks = static_cast<qint64>(goodTicks_);
         if (ticks == lastGrowthCheckTicks_)
             Fail("no reading for " + std::to_string(CheckEveryMs) + " ms with no fault held");
-        if (!form_->lblPosUnit->text().endsWith(QStringLiteral(" °")))
+        if (!form_->band->lblPosUnit->text().endsWith(QStringLiteral(" °")))
             Fail("no position shown with no fault held: \"" +
-                 form_->lblPosUnit->text().toStdString() + "\"");
+                 form_->band->lblPosUnit->text().toStdString() + "\"");
     }
     lastGrowthCheckTicks_ = static_cast<qint64>(goodTicks_);
     if (checks % 30 == 0)

@@ -12,6 +12,7 @@
 #include "app/pages/position_page.h"
 #include "app/pages/status_page.h"
 #include "app/pages/system_config_page.h"
+#include "app/top_band.h"
 #include "engine/engine_thread.h"
 #include "fault_schedule.h"
 #include "recording_audit.h"

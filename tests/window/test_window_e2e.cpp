@@ -35,7 +35,8 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Encoder found.")), 15000);
         QVERIFY(log().contains(QStringLiteral("Interface found on ") + link));
-        QTRY_VERIFY_WITH_TIMEOUT(form.lblPosUnit->text().endsWith(QStringLiteral(" °")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.band->lblPosUnit->text().endsWith(QStringLiteral(" °")),
+                                 5000);
         QTRY_VERIFY(form.tabEncIdent->lblEncAdditional->text() ==
                     QStringLiteral("Multiturn: True"));
         QVERIFY(boxes->shown.empty());
@@ -43,12 +44,13 @@ private slots:
         sim.write("unplug\n");
         QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Interface disconnected!")), 5000);
         QVERIFY(!log().contains(QStringLiteral("Encoder disconnected!")));
-        QTRY_COMPARE_WITH_TIMEOUT(form.lblPosUnit->text(),
+        QTRY_COMPARE_WITH_TIMEOUT(form.band->lblPosUnit->text(),
                                   QStringLiteral("Searching for interface..."), 5000);
 
         sim.write("plug\n");
         QTRY_VERIFY_WITH_TIMEOUT(log().count(QStringLiteral("Encoder found.")) == 2, 15000);
-        QTRY_VERIFY_WITH_TIMEOUT(form.lblPosUnit->text().endsWith(QStringLiteral(" °")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.band->lblPosUnit->text().endsWith(QStringLiteral(" °")),
+                                 5000);
 
         sim.write("quit\n");
         QVERIFY(sim.waitForFinished(5000));

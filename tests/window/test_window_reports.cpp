@@ -60,9 +60,9 @@ private slots:
         Engine::Transfer failed;
         failed.Frame = "?05:097";
         Show(h, {transfer});
-        QCOMPARE(f.pnlCommActive->Color(), WindowColors::Lime);
+        QCOMPARE(f.band->pnlCommActive->Color(), WindowColors::Lime);
         Show(h, {failed}); // every transfer blinks, a failed one too
-        QCOMPARE(f.pnlCommActive->Color(), WindowColors::Green);
+        QCOMPARE(f.band->pnlCommActive->Color(), WindowColors::Green);
         QCOMPARE(f.tabSysCfg->lblCmd->text(), QStringLiteral("?05:097"));
         QCOMPARE(f.tabSysCfg->lblData->text(),
                  QStringLiteral("40023A")); // a failed one keeps the last
@@ -74,7 +74,7 @@ private slots:
         Engine::Reading stamp = ReadingOf('T');
         stamp.Position.Timestamp = 1000;
         Show(h, {temp, stamp});
-        QCOMPARE(f.lblPosUnit->text(), QStringLiteral("123.456 °"));
+        QCOMPARE(f.band->lblPosUnit->text(), QStringLiteral("123.456 °"));
         QCOMPARE(f.tabEncStatus->lblEncTemp->text(), QStringLiteral("23.5 °C"));
         QCOMPARE(f.tabEncStatus->lblEncTimestamp->text(), QStringLiteral("0x03E8"));
         QCOMPARE(f.tabEncPos->pnlCrcValid->Color(), WindowColors::Green);

@@ -69,8 +69,8 @@ private slots:
         QCOMPARE(h.rig.DueMs(), std::optional<std::int64_t>(1000));
         QVERIFY(QApplication::overrideCursor());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        QVERIFY(f.lblPosUnit->text().isEmpty());
-        QCOMPARE(f.pnlCommActive->Color(), WindowColors::DarkGreen);
+        QVERIFY(f.band->lblPosUnit->text().isEmpty());
+        QCOMPARE(f.band->pnlCommActive->Color(), WindowColors::DarkGreen);
         QCOMPARE(f.tabSysCfg->cmbFreqSPI->currentIndex(), 5);
         QCOMPARE(f.tabSysCfg->cmbFreqSPI->currentText(), QStringLiteral("6 =  3 MHz"));
         QCOMPARE(f.tabSysCfg->seEncoderReadInterval->value(), 70);
@@ -90,9 +90,9 @@ private slots:
         h.rig.ports = std::vector<std::string>{};
         h.Tick();
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(f.lblPosUnit->text(), QStringLiteral("Searching for interface..."));
+        QCOMPARE(f.band->lblPosUnit->text(), QStringLiteral("Searching for interface..."));
         h.Tick();
-        QVERIFY(f.lblPosUnit->text().isEmpty()); // blinks, one state per tick
+        QVERIFY(f.band->lblPosUnit->text().isEmpty()); // blinks, one state per tick
         QCOMPARE(h.rig.engine->EnabledCycle(), Engine::Cycle::SearchInterface);
         QVERIFY(h.LogLines().isEmpty());
     }
@@ -158,7 +158,7 @@ private slots:
 
         // The position's text, new at every reading, lays out its band only.
         PaintLog window(&f);
-        f.lblPosUnit->setText(QStringLiteral("123.456 °"));
+        f.band->lblPosUnit->setText(QStringLiteral("123.456 °"));
         SettleLayouts();
         QCOMPARE(window.layoutRequests, 0);
 
@@ -182,12 +182,12 @@ private slots:
     void clearLogEmptiesIt() {
         WindowHarness h;
         TMainForm& f = h.Start();
-        f.AddLog(QStringLiteral("one"));
-        f.AddLog(QStringLiteral("two"));
+        f.Host().AddLog(QStringLiteral("one"));
+        f.Host().AddLog(QStringLiteral("two"));
         QCOMPARE(h.LogLines(), (QStringList{"one", "two"}));
         f.tabSysCfg->Button1->click();
         QVERIFY(h.LogLines().isEmpty());
-        f.AddLog(QStringLiteral("three"));
+        f.Host().AddLog(QStringLiteral("three"));
         QCOMPARE(h.LogLines(), QStringList{"three"});
     }
 

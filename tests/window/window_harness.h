@@ -11,6 +11,7 @@
 #include "app/pages/position_page.h"
 #include "app/pages/status_page.h"
 #include "app/pages/system_config_page.h"
+#include "app/top_band.h"
 #include "engine_rig.h"
 
 #include <QSettings>

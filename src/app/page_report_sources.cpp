@@ -1,0 +1,12 @@
+#include "app/page_report_sources.h"
+
+#include "app/pages/encoder_identification_page.h"
+#include "app/pages/position_page.h"
+
+QString PageReportSources::MagnetSize() const {
+    return identification_.MagnetSize();
+}
+
+std::unique_ptr<PrintedChart> PageReportSources::PositionChart(bool multiturn) {
+    return position_.PrintChart(multiturn);
+}
