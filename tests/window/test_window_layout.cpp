@@ -136,7 +136,8 @@ private slots:
             {f.tabEncPos->mmShranjujIme, QStringLiteral("Recording file")}};
         const QList<QLabel*> labels = f.findChildren<QLabel*>();
         int labelled = 0;
-        for (const auto& [field, name] : Fields(f)) {
+        for (const auto& [input, name] : Fields(f)) {
+            QWidget* field = input; // a lambda takes no structured binding in clang 14
             const auto label = std::find_if(labels.begin(), labels.end(),
                                             [&](QLabel* l) { return l->buddy() == field; });
             if (label == labels.end()) {
