@@ -29,6 +29,7 @@ struct InstallationLimits {
 
     /// Whether any limit is set (FullTurn is not a limit).
     [[nodiscard]] bool AnySet() const;
+    bool operator==(const InstallationLimits&) const = default;
 };
 
 /// One good reading as the verdict takes it.

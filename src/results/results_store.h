@@ -1,0 +1,50 @@
+#pragma once
+// The results store: every installation's result, kept. One small interface;
+// the SQLite backend keeps them in a file on the bench. Failures are status
+// values with a message that names the store; nothing throws out of it.
+
+#include "results/installation_result.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Results {
+
+/// What a reading of the history asks for; unset fields do not narrow it.
+struct HistoryQuery {
+    std::optional<std::string> Serial = std::nullopt; ///< the encoder's serial, exactly
+    std::optional<std::string> Part = std::nullopt;   ///< the part number, exactly
+    /// Either one containing this (the window's filter field).
+    std::optional<std::string> SerialOrPart = std::nullopt;
+    std::optional<std::string> SinceUtc = std::nullopt; ///< ISO 8601: results at or after it
+    std::size_t Limit = 20;                             ///< 0: all
+};
+
+struct StoreStatus {
+    bool Ok = true;
+    std::string Message; ///< why not, naming the store
+    explicit operator bool() const { return Ok; }
+    static StoreStatus Failed(std::string message) { return {false, std::move(message)}; }
+};
+
+class ResultsStore {
+public:
+    virtual ~ResultsStore() = default;
+    /// Adds `result` whole, or not at all.
+    [[nodiscard]] virtual StoreStatus Add(const InstallationResult& result) = 0;
+    /// The results the query asks for, newest first.
+    [[nodiscard]] virtual StoreStatus Read(const HistoryQuery& query,
+                                           std::vector<InstallationResult>& results) = 0;
+    /// Where it is, as a person would name it (a path).
+    [[nodiscard]] virtual std::string Name() const = 0;
+};
+
+/// Opens (creating when missing) the SQLite results file at `path` (UTF-8).
+/// A file that is not a Tessoran results database, or one of a newer
+/// schema, is refused and left as it is; null with the reason in `status`.
+[[nodiscard]] std::unique_ptr<ResultsStore> OpenSqliteStore(const std::string& path,
+                                                            StoreStatus& status);
+
+} // namespace Results
