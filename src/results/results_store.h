@@ -41,10 +41,15 @@ public:
     [[nodiscard]] virtual std::string Name() const = 0;
 };
 
-/// Opens (creating when missing) the SQLite results file at `path` (UTF-8).
-/// A file that is not a Tessoran results database, or one of a newer
-/// schema, is refused and left as it is; null with the reason in `status`.
-[[nodiscard]] std::unique_ptr<ResultsStore> OpenSqliteStore(const std::string& path,
-                                                            StoreStatus& status);
+enum class OpenMode {
+    Create,  ///< a missing file (and its folder) is made: to add results
+    Existing ///< a missing file is not made: to read; null with an ok status
+};
+
+/// Opens the SQLite results file at `path` (UTF-8). A file that is not a
+/// Tessoran results database, or one of a newer schema, is refused and left
+/// as it is; null with the reason in `status`.
+[[nodiscard]] std::unique_ptr<ResultsStore>
+OpenSqliteStore(const std::string& path, StoreStatus& status, OpenMode mode = OpenMode::Create);
 
 } // namespace Results

@@ -42,6 +42,8 @@ protected:
         ASSERT_EQ(port_.rfind("/dev/pts/", 0), 0u) << port_;
         dir_ = fs::temp_directory_path() / ("tessoran-cli-test-" + std::to_string(getpid()));
         fs::create_directories(dir_);
+        // Every check keeps its result: here, not in the user's data folder.
+        setenv("TESSORAN_RESULTS", (dir_ / "results.sqlite").c_str(), 1);
     }
     void TearDown() override { fs::remove_all(dir_); }
 
@@ -245,6 +247,51 @@ TEST_F(Cli, CheckPassesFailsOrAsksForTheWholeTurn) {
     EXPECT_TRUE(j["limits"]["gap_max_mm"].is_null());
     EXPECT_EQ(j["box"]["port"], port_);
     EXPECT_EQ(j["encoder"]["part_number"], "VLR14SPIST16B050");
+
+    // Each check was kept, and history gives it back with the same fields.
+    const Ran history = Run({"history", "--json", "--limit", "4"}, false);
+    EXPECT_EQ(history.Status, 0) << history.Text();
+    ASSERT_EQ(history.Lines.size(), 4u) << history.Text();
+    nlohmann::json kept = nlohmann::json::parse(history.Lines[0]);
+    EXPECT_EQ(kept["source"], "check");
+    EXPECT_TRUE(kept["report"].is_null());
+    EXPECT_TRUE(std::regex_match(kept["time"].get<std::string>(),
+                                 std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
+    for (const char* stored : {"id", "time", "bench", "program_version", "source", "report"})
+        kept.erase(stored);
+    EXPECT_EQ(kept, j);
+    std::vector<std::string> verdicts;
+    for (const std::string& line : history.Lines)
+        verdicts.push_back(nlohmann::json::parse(line)["verdict"]);
+    EXPECT_EQ(verdicts, (std::vector<std::string>{"INCOMPLETE", "INCOMPLETE", "FAIL", "FAIL"}));
+    const Ran columns = Run({"history", "--serial", j["encoder"]["serial"]}, false);
+    ASSERT_EQ(columns.Lines.size(), 6u) << columns.Text(); // the heading and five checks
+    EXPECT_TRUE(columns.Lines[0].starts_with("TIME  ")) << columns.Text();
+    EXPECT_NE(columns.Lines[3].find("FAIL  "), std::string::npos) << columns.Text();
+    EXPECT_EQ(Run({"history", "--serial", "nobody"}, false).Lines.size(), 0u);
+}
+
+TEST_F(Cli, AResultThatCannotBeKeptChangesNothingOfTheCheck) {
+    std::ofstream(dir_ / "plain") << "a file, not a folder\n";
+    const std::string nowhere = (dir_ / "plain" / "results.sqlite").string();
+    SimProcess cli;
+    Start(cli, {"check", "--seconds", "1", "--json", "--results", nowhere});
+    const std::vector<std::string> out = cli.ReadAllLines();
+    EXPECT_EQ(cli.Wait(), 0);
+    EXPECT_EQ(out.size(), 1u);
+    std::string said; // after the diagnostics of the search
+    while (!said.starts_with("Result not kept: ") && !(said = cli.ReadErrorLine(1000)).empty()) {
+    }
+    EXPECT_TRUE(said.starts_with("Result not kept: ")) << said;
+    EXPECT_NE(said.find(nowhere), std::string::npos) << said;
+
+    // A results file that is not one: history cannot read it.
+    EXPECT_EQ(Run({"history", "--results", (dir_ / "plain").string()}, false).Status, 74);
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"history", "--since", "2026-13-01"},
+          {"history", "--limit", "many"},
+          {"history", "--results", "none"}})
+        EXPECT_EQ(Run(bad, false).Status, 64) << bad.back();
 }
 
 } // namespace

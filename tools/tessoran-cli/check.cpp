@@ -7,6 +7,7 @@
 #include "exit_status.h"
 #include "json_line.h"
 #include "monitor/installation_verdict.h"
+#include "results_option.h"
 #include "stop_signal.h"
 #include "subcommands.h"
 
@@ -26,6 +27,7 @@ constexpr OptionSpec CheckOptionTable[] = {
     {"max-errors", "N", "readings with the error bit allowed (0)"},
     {"full-turn", "", "INCOMPLETE until each 10-degree sector had an air-gap point"},
     {"json", "", "one JSON object instead of text"},
+    ResultsOption,
 };
 
 constexpr CommandSpec CheckSpec{
@@ -36,7 +38,8 @@ constexpr CommandSpec CheckSpec{
     "statistics (points, minimum, maximum, mean, standard deviation), the angular\n"
     "coverage (how many of the 36 sectors of 10 degrees had an air-gap point) and\n"
     "the box and encoder. A limit left out is not checked. Air gaps are judged to\n"
-    "0.01 mm, as the window shows them.\n",
+    "0.01 mm, as the window shows them. The result is kept in the results file\n"
+    "(see 'tessoran-cli history').\n",
     CheckOptionTable,
     "Exit status: 0 PASS, 3 FAIL, 4 INCOMPLETE, 1 no box or no encoder found,\n"
     "2 a reply the program faults (a setting the box refused), 64 bad usage.\n"};
@@ -58,40 +61,6 @@ struct Identification {
         }
     }
 };
-
-template <typename T> Json OrNull(const std::optional<T>& value) {
-    return value ? Json(*value) : Json(nullptr);
-}
-
-Json Report(const Monitor::VerdictResult& result, const Monitor::InstallationVerdict& verdict,
-            const Monitor::InstallationLimits& limits, const Identification& box,
-            const TEncoderSignature& encoder) {
-    const Monitor::GapStatistics& gaps = verdict.Gaps();
-    const bool points = gaps.Count() > 0;
-    const auto mm = [points](double value) { return points ? Json(RoundedMm(value)) : Json(); };
-    Json j;
-    j["verdict"] = Monitor::VerdictName(result.Kind);
-    j["reasons"] = result.Reasons;
-    j["readings"] = verdict.Readings();
-    j["error_readings"] = verdict.ErrorReadings();
-    j["warning_readings"] = verdict.WarningReadings();
-    j["air_gap"] = {{"points", gaps.Count()},
-                    {"min_mm", mm(gaps.Min())},
-                    {"max_mm", mm(gaps.Max())},
-                    {"mean_mm", mm(gaps.Mean())},
-                    {"std_dev_mm", mm(gaps.StdDev())}};
-    j["coverage"] = {{"sectors_seen", result.SectorsSeen}, {"sectors", Monitor::CoverageSectors}};
-    j["limits"] = {
-        {"gap_min_mm", OrNull(limits.GapMinMm)},  {"gap_max_mm", OrNull(limits.GapMaxMm)},
-        {"signal_min", OrNull(limits.SignalMin)}, {"max_warnings", OrNull(limits.MaxWarnings)},
-        {"max_errors", OrNull(limits.MaxErrors)}, {"full_turn", limits.FullTurn}};
-    j["box"] = {{"port", box.Port}, {"version", box.BoxVersion}, {"serial", box.BoxSerial}};
-    j["encoder"] = {{"part_number", encoder.PartNumber},
-                    {"serial", encoder.SerialNumber},
-                    {"firmware", encoder.FWverStr},
-                    {"multiturn", encoder.Multiturn}};
-    return j;
-}
 
 std::string LimitsText(const Monitor::InstallationLimits& limits) {
     std::ostringstream text;
@@ -193,14 +162,20 @@ int CheckCommand(Words words) {
     }
     session.Run(seconds * 1000);
 
-    const Monitor::VerdictResult result = verdict.Judge(limits);
-    const Json report = Report(result, verdict, limits, box, session.Engine().Signature());
+    const TEncoderSignature& encoder = session.Engine().Signature();
+    const Results::InstallationResult result =
+        Results::NewResult(Results::SourceCheck,
+                           {box.Port, box.BoxVersion, box.BoxSerial, encoder.PartNumber,
+                            encoder.SerialNumber, encoder.FWverStr, encoder.Multiturn},
+                           limits, verdict);
+    const Json report = ResultJson(result, false);
     if (args.Flag("json"))
         WriteJsonLine(std::cout, report);
     else
         PrintText(report, limits, std::cout);
+    KeepResult(args, result);
     StopDone();
-    return ExitStatusOf(result.Kind);
+    return ExitStatusOf(verdict.Judge(limits).Kind);
 }
 
 } // namespace TessoranCli

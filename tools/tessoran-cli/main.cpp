@@ -25,6 +25,7 @@ constexpr Subcommand Subcommands[] = {
     {"watch", "one line per reading, as columns or JSON Lines", WatchCommand},
     {"record", "the window's position recording file, until a time or Ctrl+C", RecordCommand},
     {"check", "an installation judged against limits while the shaft is turned", CheckCommand},
+    {"history", "the installation results kept, newest first", HistoryCommand},
 };
 
 void Usage(std::ostream& out) {
@@ -32,7 +33,7 @@ void Usage(std::ostream& out) {
            "Runs Tessoran's engine on a K730-6W box and its encoder without the window.\n\n"
            "Commands:\n";
     for (const Subcommand& command : Subcommands)
-        out << "  " << command.Name << std::string(8 - command.Name.size(), ' ') << command.Summary
+        out << "  " << command.Name << std::string(9 - command.Name.size(), ' ') << command.Summary
             << '\n';
     out << "\n'tessoran-cli COMMAND --help' tells more. --version prints the version.\n";
 }

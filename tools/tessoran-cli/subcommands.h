@@ -13,5 +13,6 @@ int ProbeCommand(Words words);
 int WatchCommand(Words words);
 int RecordCommand(Words words);
 int CheckCommand(Words words);
+int HistoryCommand(Words words);
 
 } // namespace TessoranCli

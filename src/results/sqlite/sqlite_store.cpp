@@ -227,10 +227,14 @@ StoreStatus Prepare(SQLite::Database& db, const std::string& path) {
 
 } // namespace
 
-std::unique_ptr<ResultsStore> OpenSqliteStore(const std::string& path, StoreStatus& status) {
+std::unique_ptr<ResultsStore> OpenSqliteStore(const std::string& path, StoreStatus& status,
+                                              OpenMode mode) {
+    status = {};
     try {
         const std::filesystem::path file = std::filesystem::u8path(path);
         std::error_code ignored; // opening names what is missing
+        if (mode == OpenMode::Existing && !std::filesystem::exists(file, ignored))
+            return nullptr;
         if (file.has_parent_path())
             std::filesystem::create_directories(file.parent_path(), ignored);
         SQLite::Database db(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, BusyTimeoutMs);
