@@ -7,10 +7,12 @@
 #include "app/logo.h"
 #include "app/pages/encoder_config_page.h"
 #include "app/pages/encoder_identification_page.h"
+#include "app/pages/history_page.h"
 #include "app/pages/installation_page.h"
 #include "app/pages/position_page.h"
 #include "app/pages/status_page.h"
 #include "app/pages/system_config_page.h"
+#include "app/results_worker.h"
 #include "app/top_band.h"
 #include "app/widgets/lamp_panel.h"
 #include "app/widgets/page_tabs.h"
@@ -38,7 +40,9 @@ TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       env_(std::move(env)), host_(this, env_.Channel, env_.Boxes),
-      files_(env_.Settings, env_.RecordingFolder) {
+      files_(env_.Settings, env_.RecordingFolder),
+      results_(
+          std::make_unique<ResultsWorker>(env_.ResultsFile ? env_.ResultsFile() : std::nullopt)) {
     setFixedSize(FormSize);
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::white));
@@ -93,10 +97,12 @@ void TMainForm::BuildLayout() {
     Pages->addTab(tabEncStatus = new StatusPage, QStringLiteral("  Status  "));
     reportSources_.emplace(*tabEncIdent, *tabEncPos);
     Pages->addTab(tabInstCal = new InstallationPage(host_, files_, env_.Settings, env_.LocalNow,
-                                                    *reportSources_),
+                                                    *reportSources_, *results_),
                   QStringLiteral("  Installation  "));
     Pages->addTab(tabEncConfig = new EncoderConfigPage(host_),
                   QStringLiteral("  Encoder Config  "));
+    Pages->addTab(tabHistory = new HistoryPage(host_, *results_, files_, env_),
+                  QStringLiteral("  History  "));
     tabUserMem = new QWidget;
     tabDiag = new QWidget;
     tabErrMap = new QWidget;

@@ -15,15 +15,18 @@
 #include <QElapsedTimer>
 #include <QSize>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 class EncoderConfigPage;
 class EncoderIdentificationPage;
+class HistoryPage;
 class InstallationPage;
 class PositionPage;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+class ResultsWorker;
 class StatusPage;
 class SystemConfigPage;
 class TopBand;
@@ -45,6 +48,7 @@ public:
     StatusPage* tabEncStatus{};
     InstallationPage* tabInstCal{};
     EncoderConfigPage* tabEncConfig{};
+    HistoryPage* tabHistory{}; ///< after the program's own pages
 
     // ---- hidden service pages
     QWidget* tabUserMem{};
@@ -99,6 +103,7 @@ private:
     MainFormEnvironment env_;
     WindowHost host_;
     FilesFolder files_;
+    std::unique_ptr<ResultsWorker> results_;
     std::optional<PageReportSources> reportSources_; ///< made once the pages it reads are
     Engine::CaptionFields caption_;
     bool waitCursor_ = false;

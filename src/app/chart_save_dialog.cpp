@@ -8,7 +8,7 @@ namespace {
 // Qt's own dialog accepts a name in a folder that does not exist; the native
 // ones refuse it themselves. Either way the user picks again instead of
 // learning about it from a failed save.
-class PngSaveDialog final : public QFileDialog {
+class SaveDialog final : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
 
@@ -26,12 +26,10 @@ public:
         QFileDialog::accept();
     }
 };
-} // namespace
-
-void AskPngFileName(QWidget* parent, const QString& folder, const QString& suggested,
-                    std::function<void(const QString&)> chosen) {
-    auto* dialog = new PngSaveDialog(parent, QStringLiteral("Save chart"), folder,
-                                     QStringLiteral("PNG (*.png)"));
+void AskFileName(QWidget* parent, const QString& title, const QString& filter,
+                 const QString& folder, const QString& suggested,
+                 std::function<void(const QString&)> chosen) {
+    auto* dialog = new SaveDialog(parent, title, folder, filter);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -44,4 +42,17 @@ void AskPngFileName(QWidget* parent, const QString& folder, const QString& sugge
     });
     // Window-modal without a nested event loop: the readings go on meanwhile.
     dialog->open();
+}
+} // namespace
+
+void AskPngFileName(QWidget* parent, const QString& folder, const QString& suggested,
+                    std::function<void(const QString&)> chosen) {
+    AskFileName(parent, QStringLiteral("Save chart"), QStringLiteral("PNG (*.png)"), folder,
+                suggested, std::move(chosen));
+}
+
+void AskCsvFileName(QWidget* parent, const QString& folder, const QString& suggested,
+                    std::function<void(const QString&)> chosen) {
+    AskFileName(parent, QStringLiteral("Export CSV"), QStringLiteral("CSV (*.csv)"), folder,
+                suggested, std::move(chosen));
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The dialog that asks where to save the position chart as PNG.
+// The dialogs that ask where to save the position chart as PNG and the
+// history as CSV.
 
 #include <QString>
 #include <functional>
@@ -11,4 +12,8 @@ class QWidget;
 /// `suggested` filled in, and returns at once. `chosen` gets the name as
 /// typed, or an empty one when the user cancels.
 void AskPngFileName(QWidget* parent, const QString& folder, const QString& suggested,
+                    std::function<void(const QString&)> chosen);
+
+/// The same for "Export CSV…" of the History page (filter "CSV", "*.csv").
+void AskCsvFileName(QWidget* parent, const QString& folder, const QString& suggested,
                     std::function<void(const QString&)> chosen);

@@ -37,21 +37,6 @@ std::optional<std::size_t> CountOf(const QLineEdit* edit) {
     const auto value = ValueOf(edit);
     return value ? std::optional(static_cast<std::size_t>(*value)) : std::nullopt;
 }
-/// The colour a verdict is shown in, on the page and in the report; invalid
-/// for no verdict.
-QColor VerdictColor(Monitor::Verdict verdict) {
-    switch (verdict) {
-    case Monitor::Verdict::Pass:
-        return WindowColors::Green;
-    case Monitor::Verdict::Fail:
-        return WindowColors::LightRed;
-    case Monitor::Verdict::Incomplete:
-        return WindowColors::Orange;
-    case Monitor::Verdict::NoLimits:
-        break;
-    }
-    return {};
-}
 } // namespace
 
 LimitsPanel::LimitsPanel(std::shared_ptr<QSettings> settings, QWidget* parent)

@@ -2,17 +2,28 @@
 
 #include "app/chart_save_dialog.h"
 #include "app/folder_dialog.h"
+#include "results/results_location.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QUrl>
 
 MainFormEnvironment MainFormEnvironment::System() {
     MainFormEnvironment env;
     env.Channel = std::make_shared<Engine::EngineChannel>();
     env.Boxes = std::make_shared<QtMessageBoxes>();
     env.AskSaveFileName = AskPngFileName;
+    env.AskCsvFileName = ::AskCsvFileName;
+    env.OpenFile = [](const QString& path) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    env.ResultsFile = [] {
+        return Results::ResultsLocation(std::nullopt,
+                                        Results::EnvironmentValue("TESSORAN_RESULTS"));
+    };
     env.AskFolder = AskFolderName;
     env.RecordingFolder = DefaultRecordingFolder;
     env.LocalNow = [] { return QDateTime::currentDateTime(); };

@@ -10,6 +10,8 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QSettings;
 class QWidget;
@@ -29,6 +31,12 @@ struct MainFormEnvironment {
     /// filled in, and calls `chosen` with the answer (empty when the user
     /// cancels). Must not hold up the window while it asks.
     SaveFileNameQuestion AskSaveFileName;
+    /// The same for the History page's CSV export.
+    SaveFileNameQuestion AskCsvFileName;
+    /// Opens a file (a report's PDF) with the desktop's viewer.
+    std::function<void(const QString& path)> OpenFile;
+    /// The results file (UTF-8); unset or returning none: nothing is kept.
+    std::function<std::optional<std::string>()> ResultsFile;
     /// Asks for a folder, opening in `current`, and calls `chosen` with the
     /// answer (empty when the user cancels). Must not hold up the window.
     FolderQuestion AskFolder;

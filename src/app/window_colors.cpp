@@ -35,3 +35,17 @@ QColor ToQColor(Engine::Colour colour) {
     }
     return WindowColors::Grey;
 }
+
+QColor VerdictColor(Monitor::Verdict verdict) {
+    switch (verdict) {
+    case Monitor::Verdict::Pass:
+        return WindowColors::Green;
+    case Monitor::Verdict::Fail:
+        return WindowColors::LightRed;
+    case Monitor::Verdict::Incomplete:
+        return WindowColors::Orange;
+    case Monitor::Verdict::NoLimits:
+        break;
+    }
+    return {};
+}

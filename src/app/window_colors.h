@@ -2,6 +2,7 @@
 // Colours the window uses for its lamps, panels and chart points.
 
 #include "engine/engine_reports.h"
+#include "monitor/installation_verdict.h"
 
 #include <QColor>
 
@@ -28,3 +29,7 @@ void SetFontColor(QWidget* widget, const QColor& color);
 
 /// The window's colour for an engine colour.
 [[nodiscard]] QColor ToQColor(Engine::Colour colour);
+
+/// The colour a verdict is shown in: on the page, in the report and in the
+/// history; invalid for no verdict.
+[[nodiscard]] QColor VerdictColor(Monitor::Verdict verdict);

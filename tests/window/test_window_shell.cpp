@@ -46,8 +46,8 @@ QStringList VisibleTabs(const TMainForm& f) {
             tabs << f.Pages->tabText(i).trimmed();
     return tabs;
 }
-const QStringList SixTabs = {"System Config", "Encoder Identification", "Position",
-                             "Status",        "Installation",           "Encoder Config"};
+const QStringList ShownTabs = {"System Config", "Encoder Identification", "Position", "Status",
+                              "Installation",  "Encoder Config",         "History"};
 } // namespace
 
 class TestWindowShell : public QObject {
@@ -63,7 +63,7 @@ private slots:
             "Encoder sn: , pn: )");
         QCOMPARE(f.windowTitle(), caption);
         QCOMPARE(f.ApplicationTitle(), caption);
-        QCOMPARE(VisibleTabs(f), SixTabs);
+        QCOMPARE(VisibleTabs(f), ShownTabs);
         QCOMPARE(f.Pages->currentWidget(), f.tabSysCfg);
         QCOMPARE(h.rig.engine->EnabledCycle(), Engine::Cycle::SearchInterface);
         QCOMPARE(h.rig.DueMs(), std::optional<std::int64_t>(1000));
@@ -103,7 +103,7 @@ private slots:
         QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
         QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::MetaModifier);
         QTest::keyClick(&f, Qt::Key_K);
-        QCOMPARE(VisibleTabs(f), SixTabs);
+        QCOMPARE(VisibleTabs(f), ShownTabs);
         QVERIFY(f.tabSysCfg->grpSystemHidden->isHidden());
 
         // A held mouse button makes the set different too.
@@ -112,19 +112,19 @@ private slots:
         QTest::mousePress(f.windowHandle(), Qt::LeftButton, {}, QPoint(500, 300));
         QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier);
         QTest::mouseRelease(f.windowHandle(), Qt::LeftButton, {}, QPoint(500, 300));
-        QCOMPARE(VisibleTabs(f), SixTabs);
+        QCOMPARE(VisibleTabs(f), ShownTabs);
 
         QTest::keyClick(f.tabSysCfg->mmLog, Qt::Key_K, Qt::ControlModifier); // from any control
         QCOMPARE(VisibleTabs(f),
-                 (SixTabs + QStringList{"User Memory", "Diagnostics", "Error Map"}));
+                 (ShownTabs + QStringList{"User Memory", "Diagnostics", "Error Map"}));
         QVERIFY(!f.tabSysCfg->grpSystemHidden->isHidden());
         QTest::keyClick(&f, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(VisibleTabs(f).size(), 11);
+        QCOMPARE(VisibleTabs(f).size(), 12);
 
         WindowHarness h2;
         TMainForm& g = h2.Start();
         QTest::keyClick(&g, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(VisibleTabs(g).size(), 11);
+        QCOMPARE(VisibleTabs(g).size(), 12);
     }
 
     void debugUnlockHidesAndTheChordShowsIt() {

@@ -32,6 +32,9 @@ TMainForm& WindowHarness::Start() {
         saveSuggestions << suggested;
         chosen(saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst());
     };
+    env.AskCsvFileName = env.AskSaveFileName;
+    env.OpenFile = [this](const QString& path) { opened << path; };
+    env.ResultsFile = [this] { return resultsFile; };
     env.AskFolder = [this](QWidget*, const QString&, std::function<void(const QString&)> chosen) {
         chosen(folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst());
     };

@@ -7,6 +7,8 @@
 #include "app/Velor_SPI_Main.h"
 #include "app/pages/encoder_config_page.h"
 #include "app/pages/encoder_identification_page.h"
+#include "app/pages/history_model.h"
+#include "app/pages/history_page.h"
 #include "app/pages/installation_page.h"
 #include "app/pages/position_page.h"
 #include "app/pages/status_page.h"
@@ -73,6 +75,11 @@ public:
     std::function<QString()> recordingFolder;
     /// The window's local date and time; unset: the system's.
     std::function<QDateTime()> localNow;
+    /// Files the window had the desktop open (a report's PDF).
+    QStringList opened;
+    /// Where the results go: a file of the test's own; none: nothing kept.
+    std::optional<std::string> resultsFile =
+        settingsDir_.filePath(QStringLiteral("results.sqlite")).toStdString();
     /// The window's settings, in a file of the test's own (share it to restart).
     std::shared_ptr<QSettings> settings;
     std::unique_ptr<TMainForm> form;

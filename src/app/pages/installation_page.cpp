@@ -11,6 +11,7 @@
 #include "app/pages/page_host.h"
 #include "app/pages/report_sources.h"
 #include "app/report_gap_chart.h"
+#include "app/results_worker.h"
 #include "app/widgets/lamp_panel.h"
 #include "app/window_colors.h"
 #include "encoder/Velor_konstante.h"
@@ -46,8 +47,10 @@ Monitor::LocalDateTime ToLocal(const QDateTime& t) {
 
 InstallationPage::InstallationPage(PageHost& host, FilesFolder& files,
                                    std::shared_ptr<QSettings> settings,
-                                   std::function<QDateTime()> localNow, ReportSources& sources)
-    : host_(host), files_(files), localNow_(std::move(localNow)), sources_(sources) {
+                                   std::function<QDateTime()> localNow, ReportSources& sources,
+                                   ResultsWorker& results)
+    : host_(host), files_(files), localNow_(std::move(localNow)), sources_(sources),
+      results_(results) {
     BuildLayout(std::move(settings));
     SetUpChart();
     connect(btnStartSelfCal, &QPushButton::clicked, this, &InstallationPage::btnStartSelfCalClick);
@@ -60,6 +63,10 @@ InstallationPage::InstallationPage(PageHost& host, FilesFolder& files,
     connect(btnSaveReport, &QPushButton::clicked, this, &InstallationPage::btnSaveReportClick);
     // Every change of the box counts, also one made by the program.
     connect(cbAirGap, &QCheckBox::toggled, this, &InstallationPage::cbAirGapClick);
+    connect(&results_, &ResultsWorker::added, this, [this](bool ok, const QString& message) {
+        if (!ok)
+            host_.AddLog(QStringLiteral("Result not kept: ") + message);
+    });
     commands_.emplace(std::vector{btnStartSelfCal, btnTarvinSetZero, btnSaveReport});
     UpdateCommandButtons();
     btnChartGapClearClick();
@@ -247,6 +254,17 @@ void InstallationPage::btnSaveReportClick() {
     lblReportPath->setText(QStringLiteral("Saved to ") + shown);
     lblReportPath->setToolTip(shown);
     host_.AddLog(QStringLiteral("Installation report saved to ") + shown);
+    KeepResult(path);
+}
+
+void InstallationPage::KeepResult(const QString& path) {
+    Results::InstallationResult result = Results::NewResult(
+        Results::SourceReport,
+        {facts_.Box.Port, facts_.Box.Version, facts_.BoxSerial, facts_.PartNumber,
+         facts_.SerialNumber, facts_.FirmwareVersion, facts_.Multiturn},
+        grpLimits->Limits(), grpLimits->Verdict());
+    result.ReportPath = path.toStdString(); // UTF-8
+    results_.Add(std::move(result));
 }
 
 bool InstallationPage::WriteReport(const QString& path, const InstallationReportPage& page,

@@ -26,15 +26,17 @@ class QLabel;
 class QPushButton;
 class QSettings;
 class ReportSources;
+class ResultsWorker;
 
 class InstallationPage final : public QWidget {
     Q_OBJECT
 public:
     /// The limits are kept in `settings`; reports go to `files`, stamped
-    /// with `localNow` (unset: the system's time); `sources` gives what the
-    /// report takes from the other pages.
+    /// with `localNow` (unset: the system's time), and their results to
+    /// `results`; `sources` gives what the report takes from the other pages.
     InstallationPage(PageHost& host, FilesFolder& files, std::shared_ptr<QSettings> settings,
-                     std::function<QDateTime()> localNow, ReportSources& sources);
+                     std::function<QDateTime()> localNow, ReportSources& sources,
+                     ResultsWorker& results);
 
     QGroupBox* GroupBox3{};
     QPushButton* btnStartSelfCal{};
@@ -87,11 +89,14 @@ private:
     /// Writes the report to `path`; false with the reason when it failed.
     [[nodiscard]] bool WriteReport(const QString& path, const InstallationReportPage& page,
                                    QString& reason);
+    /// The saved report's result, to the results store.
+    void KeepResult(const QString& path);
 
     PageHost& host_;
     FilesFolder& files_;
     std::function<QDateTime()> localNow_;
     ReportSources& sources_;
+    ResultsWorker& results_;
     ChartRedraw redraw_;
     std::optional<CommandButtons> commands_;
     InstallationFacts facts_;

@@ -1,0 +1,70 @@
+#include "app/results_worker.h"
+
+#include <QThread>
+
+ResultsWorker::ResultsWorker(std::optional<std::string> file, QObject* parent)
+    : QObject(parent), file_(std::move(file)), thread_(new QThread), inThread_(new QObject) {
+    inThread_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, inThread_, &QObject::deleteLater);
+    thread_->start();
+}
+
+ResultsWorker::~ResultsWorker() {
+    // Queued behind what was asked, so a result asked to be added is not lost.
+    QMetaObject::invokeMethod(
+        inThread_,
+        [this] {
+            store_.reset();
+            thread_->quit();
+        },
+        Qt::QueuedConnection);
+    thread_->wait();
+    delete thread_;
+}
+
+QString ResultsWorker::Location() const {
+    return file_ ? QString::fromStdString(*file_) : QString();
+}
+
+Results::ResultsStore* ResultsWorker::Store(Results::StoreStatus& status, Results::OpenMode mode) {
+    status = {};
+    if (!store_ && file_)
+        store_ = Results::OpenSqliteStore(*file_, status, mode);
+    return store_.get();
+}
+
+void ResultsWorker::Add(Results::InstallationResult result) {
+    if (!file_)
+        return;
+    QMetaObject::invokeMethod(
+        inThread_,
+        [this, result = std::move(result)] {
+            Results::StoreStatus status;
+            if (Results::ResultsStore* store = Store(status, Results::OpenMode::Create))
+                status = store->Add(result);
+            QMetaObject::invokeMethod(
+                this,
+                [this, status] { emit added(status.Ok, QString::fromStdString(status.Message)); },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void ResultsWorker::Read(Results::HistoryQuery query, int ticket) {
+    QMetaObject::invokeMethod(
+        inThread_,
+        [this, query = std::move(query), ticket] {
+            Results::StoreStatus status;
+            std::vector<Results::InstallationResult> results;
+            // A file not made yet holds no results; reading does not make it.
+            if (Results::ResultsStore* store = Store(status, Results::OpenMode::Existing))
+                status = store->Read(query, results);
+            QMetaObject::invokeMethod(
+                this,
+                [this, ticket, results = std::move(results), status] {
+                    emit read(ticket, results, status.Ok, QString::fromStdString(status.Message));
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
