@@ -47,7 +47,7 @@ QStringList VisibleTabs(const TMainForm& f) {
     return tabs;
 }
 const QStringList ShownTabs = {"System Config", "Encoder Identification", "Position", "Status",
-                              "Installation",  "Encoder Config",         "History"};
+                               "Installation",  "Encoder Config",         "History"};
 } // namespace
 
 class TestWindowShell : public QObject {

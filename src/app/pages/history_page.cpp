@@ -80,6 +80,7 @@ HistoryPage::HistoryPage(PageHost& host, ResultsWorker& results, FilesFolder& fi
                                  ? QStringLiteral("Results kept in ") +
                                        QDir::toNativeSeparators(results_.Location())
                                  : QStringLiteral("No results are kept (TESSORAN_RESULTS=none)"));
+    Refresh(); // filled by the time it is first looked at
 }
 
 void HistoryPage::Refresh() {
