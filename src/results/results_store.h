@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,11 @@ class ResultsStore {
 public:
     virtual ~ResultsStore() = default;
     /// Adds `result` whole, or not at all.
-    [[nodiscard]] virtual StoreStatus Add(const InstallationResult& result) = 0;
+    [[nodiscard]] StoreStatus Add(const InstallationResult& result) {
+        return Add(std::span<const InstallationResult>(&result, 1));
+    }
+    /// Adds all of `results` in one transaction, or none of them.
+    [[nodiscard]] virtual StoreStatus Add(std::span<const InstallationResult> results) = 0;
     /// The results the query asks for, newest first.
     [[nodiscard]] virtual StoreStatus Read(const HistoryQuery& query,
                                            std::vector<InstallationResult>& results) = 0;

@@ -104,21 +104,25 @@ public:
     SqliteStore(std::string path, SQLite::Database db)
         : path_(std::move(path)), db_(std::move(db)) {}
 
-    StoreStatus Add(const InstallationResult& result) override {
+    using ResultsStore::Add;
+    StoreStatus Add(std::span<const InstallationResult> results) override {
         return Guard("Could not add the result to ", [&] {
             SQLite::Transaction tx(db_, SQLite::TransactionBehavior::IMMEDIATE);
             SQLite::Statement insert(db_, std::string("INSERT INTO results (") + Columns +
                                               ") VALUES (" + Placeholders(ColumnCount) + ")");
-            BindResult(insert, result);
-            insert.exec();
             SQLite::Statement reason(
                 db_, "INSERT INTO reasons (result_id, position, text) VALUES (?, ?, ?)");
-            for (std::size_t n = 0; n < result.Reasons.size(); ++n) {
-                reason.bind(1, result.Id);
-                reason.bind(2, static_cast<std::int64_t>(n));
-                reason.bind(3, result.Reasons[n]);
-                reason.exec();
-                reason.reset();
+            for (const InstallationResult& result : results) {
+                BindResult(insert, result);
+                insert.exec();
+                insert.reset();
+                for (std::size_t n = 0; n < result.Reasons.size(); ++n) {
+                    reason.bind(1, result.Id);
+                    reason.bind(2, static_cast<std::int64_t>(n));
+                    reason.bind(3, result.Reasons[n]);
+                    reason.exec();
+                    reason.reset();
+                }
             }
             tx.commit();
         });
