@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
 
 namespace Results {
 namespace {
