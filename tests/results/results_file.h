@@ -1,0 +1,70 @@
+#pragma once
+// A results file of the test's own, and a result with every field set.
+
+#include "results/results_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace ResultsTest {
+
+using namespace Results;
+namespace fs = std::filesystem;
+
+class ResultsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("tessoran-results-" + NewResultId());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        path_ = (dir_ / "results.sqlite").string();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::unique_ptr<ResultsStore> Open() {
+        StoreStatus status;
+        auto store = OpenSqliteStore(path_, status);
+        EXPECT_TRUE(status.Ok) << status.Message;
+        return store;
+    }
+    std::vector<InstallationResult> ReadAll(ResultsStore& store, HistoryQuery q = {}) {
+        q.Limit = 0;
+        std::vector<InstallationResult> results;
+        const StoreStatus status = store.Read(q, results);
+        EXPECT_TRUE(status.Ok) << status.Message;
+        return results;
+    }
+
+    fs::path dir_;
+    std::string path_;
+};
+
+inline InstallationResult Full(std::string time, std::string serial = "HX0042") {
+    InstallationResult r;
+    r.Id = NewResultId();
+    r.TimeUtc = std::move(time);
+    r.Bench = "bench-3";
+    r.ProgramVersion = "1.0.0.7";
+    r.Source = std::string(SourceReport);
+    r.BoxPort = "/dev/ttyACM0";
+    r.BoxVersion = "K730-6W V2.03.17";
+    r.BoxSerial = "K7-1009";
+    r.PartNumber = "VLR-2214";
+    r.EncoderSerial = std::move(serial);
+    r.Firmware = "3.1";
+    r.Multiturn = true;
+    r.Limits = {0.5, 1.25, 9000.0, 3, 0, true};
+    r.Verdict = "FAIL";
+    r.Reasons = {"air gap 1.31 mm above 1.25 mm at 91.1°", "signal level 8990 below 9000"};
+    r.Readings = 1200;
+    r.ErrorReadings = 2;
+    r.WarningReadings = 17;
+    r.Gap = {400, 0.71, 1.31, 1.02, 0.17};
+    r.SectorsSeen = 36;
+    r.Sectors = 36;
+    r.ReportPath = "/home/tech/INSTALLATION_VLR-2214_HX0042.pdf";
+    return r;
+}
+
+} // namespace ResultsTest
