@@ -57,4 +57,11 @@ enum class OpenMode {
 [[nodiscard]] std::unique_ptr<ResultsStore>
 OpenSqliteStore(const std::string& path, StoreStatus& status, OpenMode mode = OpenMode::Create);
 
+/// Opens the results on the PostgreSQL server at `url`
+/// (postgresql://user@host:port/dbname), creating the schema "tessoran" on
+/// first use; a connection is given up after seconds. Null with the reason in
+/// `status`, the URL's password masked.
+[[nodiscard]] std::unique_ptr<ResultsStore> OpenPostgresStore(const std::string& url,
+                                                              StoreStatus& status);
+
 } // namespace Results

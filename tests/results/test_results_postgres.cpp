@@ -1,0 +1,162 @@
+// The results store on a real PostgreSQL server that the test starts: every
+// field back as it went in, device text that looks like SQL, a result sent
+// twice kept once, eight processes adding at once, a newer schema refused.
+// Skips, saying why, where no server can be started.
+#include "pg_server.h"
+#include "results/results_url.h"
+#include "results_file.h"
+
+#include <pqxx/pqxx>
+
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace ResultsTest;
+
+namespace {
+
+class ResultsServer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        server_ = new PgServer;
+        if (!server_->Start(why_)) {
+            delete server_;
+            server_ = nullptr;
+        }
+        setenv("PGPASSWORD", PgServer::Password, 1); // libpq's own way, never in the URL
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+    }
+    void SetUp() override {
+        if (!server_)
+            GTEST_SKIP() << "no PostgreSQL server: " << why_;
+        pqxx::connection db(server_->Url());
+        pqxx::work tx(db);
+        tx.exec("DROP SCHEMA IF EXISTS tessoran CASCADE");
+        tx.commit();
+    }
+    std::unique_ptr<ResultsStore> Open() {
+        StoreStatus status;
+        auto store = OpenPostgresStore(server_->Url(), status);
+        EXPECT_TRUE(status.Ok) << status.Message;
+        return store;
+    }
+    static std::vector<InstallationResult> ReadAll(ResultsStore& store) {
+        std::vector<InstallationResult> results;
+        const StoreStatus status = store.Read({.Limit = 0}, results);
+        EXPECT_TRUE(status.Ok) << status.Message;
+        return results;
+    }
+
+    static PgServer* server_;
+    static std::string why_;
+};
+PgServer* ResultsServer::server_ = nullptr;
+std::string ResultsServer::why_;
+
+TEST_F(ResultsServer, EveryFieldComesBackAndASecondSendAddsNothing) {
+    InstallationResult bare = Full("2026-12-10T10:07:12Z", "HX0043");
+    bare.Multiturn.reset();
+    bare.Limits = {};
+    bare.Reasons.clear();
+    bare.Gap = {};
+    bare.ReportPath.reset();
+    InstallationResult hostile =
+        Full("2026-12-10T10:07:13Z", "X'; DROP TABLE tessoran.results; --");
+    hostile.PartNumber = "\"pn\";\x01\x1b[2J\tend $1";
+    hostile.Firmware = Latin1ToUtf8("fw \xB5\xE9");
+    hostile.Reasons = {"a\nb", "'); DELETE FROM tessoran.reasons; --"};
+    const InstallationResult first = Full("2026-12-10T10:07:11Z");
+    {
+        auto store = Open();
+        ASSERT_TRUE(store);
+        for (const InstallationResult* r :
+             std::initializer_list<const InstallationResult*>{&first, &bare, &hostile})
+            ASSERT_TRUE(store->Add(*r).Ok);
+        ASSERT_TRUE(store->Add(hostile).Ok); // the answer was lost: sent again
+    }
+    auto store = Open();
+    const auto back = ReadAll(*store);
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[0], hostile);
+    EXPECT_EQ(back[1], bare);
+    EXPECT_EQ(back[2], first);
+    std::vector<InstallationResult> found;
+    ASSERT_TRUE(store->Read({.SerialOrPart = "$1"}, found).Ok);
+    EXPECT_EQ(found.size(), 1u);
+}
+
+TEST_F(ResultsServer, EightBenchesAddingAtOnceAllLandOnce) {
+    constexpr int Benches = 8, Each = 100;
+    std::vector<pid_t> children;
+    for (int b = 0; b < Benches; ++b) {
+        const pid_t child = fork();
+        if (child == 0) {
+            StoreStatus status;
+            auto store = OpenPostgresStore(server_->Url(), status); // the first use too
+            const std::string bench = std::to_string(b);
+            int added = 0;
+            for (int i = 0; store && i < Each; ++i)
+                added += store->Add(Full("2026-12-10T10:00:00Z", bench)).Ok;
+            _exit(added == Each ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const auto all = ReadAll(*Open());
+    std::set<std::string> ids;
+    for (const auto& r : all)
+        ids.insert(r.Id);
+    EXPECT_EQ(all.size(), std::size_t(Benches * Each));
+    EXPECT_EQ(ids.size(), all.size());
+}
+
+TEST_F(ResultsServer, ANewerSchemaOrAWrongPasswordIsRefusedAndSaysNoPassword) {
+    ASSERT_TRUE(Open());
+    {
+        pqxx::connection db(server_->Url());
+        pqxx::work tx(db);
+        tx.exec("UPDATE tessoran.schema_version SET version = 9");
+        tx.commit();
+    }
+    StoreStatus status;
+    EXPECT_FALSE(OpenPostgresStore(server_->Url(), status));
+    EXPECT_NE(status.Message.find("newer Tessoran (schema 9"), std::string::npos) << status.Message;
+
+    std::string wrong = server_->Url();
+    wrong.insert(wrong.find('@'), ":hunter2");
+    EXPECT_FALSE(OpenPostgresStore(wrong, status));
+    EXPECT_NE(status.Message.find("password authentication failed"), std::string::npos)
+        << status.Message;
+    EXPECT_EQ(status.Message.find("hunter2"), std::string::npos) << status.Message;
+}
+
+} // namespace
+
+TEST(ResultsUrl, AServerIsToldFromAFileAndItsPasswordNeverShown) {
+    EXPECT_TRUE(IsServerUrl("postgresql://line@db:5432/results"));
+    EXPECT_TRUE(IsServerUrl("postgres://db/results"));
+    EXPECT_FALSE(IsServerUrl("/home/tech/results.sqlite"));
+    EXPECT_FALSE(IsServerUrl("C:\\results.sqlite"));
+    const std::pair<const char*, const char*> masked[] = {
+        {"postgresql://line:s3cr@t@db:5432/r", "postgresql://line:***@t@db:5432/r"},
+        {"postgresql://line:pw@db/r?sslmode=require", "postgresql://line:***@db/r?sslmode=require"},
+        {"postgresql://line@db/r?password=pw&sslmode=require",
+         "postgresql://line@db/r?password=***&sslmode=require"},
+        {"postgresql://db:5432/r", "postgresql://db:5432/r"},
+    };
+    for (const auto& [url, shown] : masked)
+        EXPECT_EQ(MaskedUrl(url), shown) << url;
+    EXPECT_EQ(WithConnectTimeout("postgresql://db/r"), "postgresql://db/r?connect_timeout=5");
+    EXPECT_EQ(WithConnectTimeout("postgresql://db/r?sslmode=require"),
+              "postgresql://db/r?sslmode=require&connect_timeout=5");
+    EXPECT_EQ(WithConnectTimeout("postgresql://db/r?connect_timeout=2"),
+              "postgresql://db/r?connect_timeout=2");
+}
