@@ -1,5 +1,9 @@
 #include "app/results_worker.h"
 
+#include "results/line_store.h"
+#include "results/results_location.h"
+#include "results/results_url.h"
+
 #include <QThread>
 
 ResultsWorker::ResultsWorker(std::optional<std::string> file, QObject* parent)
@@ -23,13 +27,18 @@ ResultsWorker::~ResultsWorker() {
 }
 
 QString ResultsWorker::Location() const {
-    return file_ ? QString::fromStdString(*file_) : QString();
+    if (!file_)
+        return {};
+    // A server's password is never shown.
+    return QString::fromStdString(Results::IsServerUrl(*file_) ? Results::MaskedUrl(*file_)
+                                                               : *file_);
 }
 
 Results::ResultsStore* ResultsWorker::Store(Results::StoreStatus& status, Results::OpenMode mode) {
     status = {};
     if (!store_ && file_)
-        store_ = Results::OpenSqliteStore(*file_, status, mode);
+        store_ = Results::OpenResultsStore(*file_, Results::DefaultResultsFile().value_or(""),
+                                           status, mode);
     return store_.get();
 }
 

@@ -18,7 +18,8 @@ class QThread;
 class ResultsWorker final : public QObject {
     Q_OBJECT
 public:
-    /// Keeps results in the SQLite file `file`; unset: keeps nothing.
+    /// Keeps results in the SQLite file or on the results server `file`
+    /// names; unset: keeps nothing.
     explicit ResultsWorker(std::optional<std::string> file, QObject* parent = nullptr);
     /// Finishes what was asked, then ends its thread.
     ~ResultsWorker() override;
@@ -33,7 +34,8 @@ public:
     void Read(Results::HistoryQuery query, int ticket);
 
 signals:
-    /// `message` says why when it was not added.
+    /// `message` says why when it was not added, or, when it was, that the
+    /// server was out of reach (empty: nothing to say).
     void added(bool ok, const QString& message);
     void read(int ticket, const std::vector<Results::InstallationResult>& results, bool ok,
               const QString& message);

@@ -25,7 +25,8 @@ struct HistoryQuery {
 
 struct StoreStatus {
     bool Ok = true;
-    std::string Message; ///< why not, naming the store
+    /// Why not, naming the store; when Ok, a note for the user (empty: none).
+    std::string Message;
     explicit operator bool() const { return Ok; }
     static StoreStatus Failed(std::string message) { return {false, std::move(message)}; }
 };
@@ -46,6 +47,21 @@ public:
     [[nodiscard]] virtual std::string Name() const = 0;
 };
 
+/// The bench's own file: besides its results, those waiting to be sent to a
+/// results server (by the server's URL, its password masked).
+class BenchResults : public ResultsStore {
+public:
+    /// Adds `result` and marks it waiting for `server`, in one transaction.
+    [[nodiscard]] virtual StoreStatus AddWaiting(const InstallationResult& result,
+                                                 const std::string& server) = 0;
+    /// The results waiting for `server`, oldest first.
+    [[nodiscard]] virtual StoreStatus Waiting(const std::string& server,
+                                              std::vector<InstallationResult>& results) = 0;
+    /// `server` has had these.
+    [[nodiscard]] virtual StoreStatus Sent(const std::string& server,
+                                           std::span<const InstallationResult> results) = 0;
+};
+
 enum class OpenMode {
     Create,  ///< a missing file (and its folder) is made: to add results
     Existing ///< a missing file is not made: to read; null with an ok status
@@ -54,7 +70,7 @@ enum class OpenMode {
 /// Opens the SQLite results file at `path` (UTF-8). A file that is not a
 /// Tessoran results database, or one of a newer schema, is refused and left
 /// as it is; null with the reason in `status`.
-[[nodiscard]] std::unique_ptr<ResultsStore>
+[[nodiscard]] std::unique_ptr<BenchResults>
 OpenSqliteStore(const std::string& path, StoreStatus& status, OpenMode mode = OpenMode::Create);
 
 /// Opens the results on the PostgreSQL server at `url`

@@ -22,7 +22,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    std::unique_ptr<ResultsStore> Open() {
+    std::unique_ptr<BenchResults> Open() {
         StoreStatus status;
         auto store = OpenSqliteStore(path_, status);
         EXPECT_TRUE(status.Ok) << status.Message;

@@ -3,6 +3,7 @@
 // twice kept once, eight processes adding at once, a newer schema refused.
 // Skips, saying why, where no server can be started.
 #include "pg_server.h"
+#include "results/line_store.h"
 #include "results/results_url.h"
 #include "results_file.h"
 
@@ -136,6 +137,46 @@ TEST_F(ResultsServer, ANewerSchemaOrAWrongPasswordIsRefusedAndSaysNoPassword) {
     EXPECT_NE(status.Message.find("password authentication failed"), std::string::npos)
         << status.Message;
     EXPECT_EQ(status.Message.find("hunter2"), std::string::npos) << status.Message;
+
+    // Through the line's store: kept on the bench, and the password in no message.
+    const fs::path bench = fs::temp_directory_path() / ("tessoran-bench-" + NewResultId());
+    auto line = OpenResultsStore(wrong, bench.string(), status);
+    ASSERT_TRUE(line) << status.Message;
+    const StoreStatus kept = line->Add(Full("2026-12-10T10:00:00Z"));
+    EXPECT_TRUE(kept.Ok);
+    EXPECT_NE(kept.Message.find("unreachable: kept on this bench"), std::string::npos);
+    EXPECT_EQ(kept.Message.find("hunter2"), std::string::npos) << kept.Message;
+    EXPECT_EQ(dynamic_cast<LineStore&>(*line).WaitingCount(), 1u);
+    fs::remove(bench);
+}
+
+TEST_F(ResultsServer, AServerOutOfReachLosesNothingAndGetsEachResultOnce) {
+    const std::string bench =
+        (fs::temp_directory_path() / ("tessoran-bench-" + NewResultId())).string();
+    server_->Stop();
+    for (const char* time :
+         {"2026-12-10T10:00:00Z", "2026-12-10T10:01:00Z", "2026-12-10T10:02:00Z"}) {
+        StoreStatus status; // a check each, as tessoran-cli runs them
+        auto line = OpenResultsStore(server_->Url(), bench, status);
+        ASSERT_TRUE(line) << status.Message;
+        const StoreStatus kept = line->Add(Full(time));
+        EXPECT_TRUE(kept.Ok);
+        EXPECT_EQ(kept.Message, "Results server " + server_->Url() +
+                                    " unreachable: kept on this bench, sent when it is back");
+    }
+    ASSERT_TRUE(server_->Restart());
+    for (int reading = 0; reading < 2; ++reading) { // the second sends nothing again
+        StoreStatus status;
+        auto line = OpenResultsStore(server_->Url(), bench, status);
+        std::vector<InstallationResult> history;
+        const StoreStatus read = line->Read({}, history);
+        ASSERT_TRUE(read.Ok) << read.Message;
+        EXPECT_EQ(history.size(), 3u);
+        EXPECT_EQ(dynamic_cast<LineStore&>(*line).WaitingCount(), 0u);
+    }
+    StoreStatus status;
+    EXPECT_EQ(ReadAll(*OpenSqliteStore(bench, status)).size(), 3u) << "the bench keeps its own";
+    fs::remove(bench);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // in, device text that looks like SQL, the history's filters, files that are
 // not ours.
 #include "results/results_location.h"
+#include "results/sqlite/sqlite_schema.h"
 #include "results_file.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -120,4 +121,29 @@ TEST(ResultsLocation, AnOptionBeatsTheEnvironmentAndNoneKeepsNothing) {
     EXPECT_EQ(id.size(), 36u);
     EXPECT_EQ(id[14], '4');
     EXPECT_NE(id, NewResultId());
+}
+
+TEST_F(ResultsFile, AFileOfTheFirstSchemaIsBroughtUpToDateWithItsResults) {
+    {
+        SQLite::Database v1(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        for (const char* statement : SchemaSteps[0])
+            v1.exec(statement);
+        v1.exec("PRAGMA application_id = " + std::to_string(SchemaApplicationId));
+        v1.exec("PRAGMA user_version = 1");
+        v1.exec("INSERT INTO results (id, time_utc, bench, program_version, source, box_port, "
+                "box_version, box_serial, part_number, encoder_serial, firmware, limit_full_turn, "
+                "verdict, readings, error_readings, warning_readings, gap_points, sectors_seen, "
+                "sectors) VALUES ('old', '2026-11-02T08:00:00Z', 'b', '1.0.0.7', 'check', '', '', "
+                "'', 'VLR', 'HX1', '', 0, 'PASS', 1, 0, 0, 0, 0, 36)");
+    }
+    auto store = Open();
+    ASSERT_TRUE(store);
+    const InstallationResult waiting = Full("2026-12-10T10:00:00Z");
+    ASSERT_TRUE(store->AddWaiting(waiting, "postgresql://line@db/r").Ok);
+    std::vector<InstallationResult> unsent;
+    ASSERT_TRUE(store->Waiting("postgresql://line@db/r", unsent).Ok);
+    EXPECT_EQ(unsent, std::vector<InstallationResult>{waiting});
+    EXPECT_EQ(ReadAll(*store).back().Id, "old");
+    SQLite::Database db(path_, SQLite::OPEN_READONLY);
+    EXPECT_EQ(db.execAndGet("PRAGMA user_version").getInt(), SchemaVersion);
 }

@@ -4,6 +4,7 @@
 #include "cli_options.h"
 #include "exit_status.h"
 #include "json_line.h"
+#include "results/line_store.h"
 #include "results_option.h"
 #include "subcommands.h"
 
@@ -25,8 +26,10 @@ constexpr OptionSpec HistoryOptionTable[] = {
 
 constexpr CommandSpec HistorySpec{
     "history",
-    "Lists the installation results kept in the results file, newest first: one\n"
-    "per 'tessoran-cli check' and per installation report saved in the window.\n"
+    "Lists the installation results kept in the results file, or on the results\n"
+    "server, newest first: one per 'tessoran-cli check' and per installation\n"
+    "report saved in the window. Against a server, the results that waited on\n"
+    "this bench are sent first, and standard error says how many still wait.\n"
     "As columns: the time (UTC), part number, serial, verdict, the air gap's\n"
     "minimum, maximum and mean in mm, and the first reason. With --json each\n"
     "line has the fields of 'check --json' and the result's id, time, bench,\n"
@@ -98,10 +101,13 @@ int HistoryCommand(Words words) {
     }
 
     Results::StoreStatus status;
-    const auto store = Results::OpenSqliteStore(*file, status, Results::OpenMode::Existing);
+    const auto store = OpenNamedStore(*file, status, Results::OpenMode::Existing);
     std::vector<Results::InstallationResult> results;
     if (store)
         status = store->Read(query, results);
+    if (auto* line = dynamic_cast<Results::LineStore*>(store.get()))
+        std::cerr << line->WaitingCount() << " results waiting on this bench for " << line->Name()
+                  << '\n';
     if (!status) {
         std::cerr << status.Message << '\n';
         return ExitFileError;

@@ -1,5 +1,6 @@
 #include "results_option.h"
 
+#include "results/line_store.h"
 #include "results/results_location.h"
 
 #include <iostream>
@@ -21,16 +22,24 @@ std::optional<std::string> ResultsFile(const Arguments& args) {
                                     Results::EnvironmentValue("TESSORAN_RESULTS"));
 }
 
+std::unique_ptr<Results::ResultsStore>
+OpenNamedStore(const std::string& location, Results::StoreStatus& status, Results::OpenMode mode) {
+    return Results::OpenResultsStore(location, Results::DefaultResultsFile().value_or(""), status,
+                                     mode);
+}
+
 void KeepResult(const Arguments& args, const Results::InstallationResult& result) {
-    const std::optional<std::string> file = ResultsFile(args);
-    if (!file)
+    const std::optional<std::string> location = ResultsFile(args);
+    if (!location)
         return;
     Results::StoreStatus status;
-    const auto store = Results::OpenSqliteStore(*file, status);
+    const auto store = OpenNamedStore(*location, status, Results::OpenMode::Create);
     if (store)
         status = store->Add(result);
     if (!status)
         std::cerr << "Result not kept: " << status.Message << std::endl;
+    else if (!status.Message.empty()) // kept on the bench, the server out of reach
+        std::cerr << status.Message << std::endl;
 }
 
 Json ResultJson(const Results::InstallationResult& r, bool stored) {

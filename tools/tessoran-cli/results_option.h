@@ -12,11 +12,18 @@
 namespace TessoranCli {
 
 inline constexpr OptionSpec ResultsOption{
-    "results", "PATH",
-    "the results file (else $TESSORAN_RESULTS, else the user's data folder); none: none"};
+    "results", "PATH|URL",
+    "the results file or postgresql:// server (else $TESSORAN_RESULTS, else the user's data "
+    "folder); none: none"};
 
-/// The file --results or TESSORAN_RESULTS names, or the default; unset: none.
+/// The file or server URL --results or TESSORAN_RESULTS names, or the
+/// default file; unset: none.
 [[nodiscard]] std::optional<std::string> ResultsFile(const Arguments& args);
+
+/// The store at `location`: a file, or a server with the bench's default file
+/// keeping what waits for it.
+[[nodiscard]] std::unique_ptr<Results::ResultsStore>
+OpenNamedStore(const std::string& location, Results::StoreStatus& status, Results::OpenMode mode);
 
 /// Adds `result` to the store the options name. Keeping it is not the
 /// check's business: a failure is one line on standard error, nothing more.

@@ -64,8 +64,8 @@ InstallationPage::InstallationPage(PageHost& host, FilesFolder& files,
     // Every change of the box counts, also one made by the program.
     connect(cbAirGap, &QCheckBox::toggled, this, &InstallationPage::cbAirGapClick);
     connect(&results_, &ResultsWorker::added, this, [this](bool ok, const QString& message) {
-        if (!ok)
-            host_.AddLog(QStringLiteral("Result not kept: ") + message);
+        if (!message.isEmpty())
+            host_.AddLog(ok ? message : QStringLiteral("Result not kept: ") + message);
     });
     commands_.emplace(std::vector{btnStartSelfCal, btnTarvinSetZero, btnSaveReport});
     UpdateCommandButtons();

@@ -9,7 +9,7 @@ namespace Results {
 
 /// PRAGMA application_id of a Tessoran results file: "TSRN".
 inline constexpr int SchemaApplicationId = 0x5453524E;
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
 
 inline const std::array<std::vector<const char*>, SchemaVersion> SchemaSteps = {{
     // 0 -> 1
@@ -39,6 +39,11 @@ inline const std::array<std::vector<const char*>, SchemaVersion> SchemaSteps = {
      " PRIMARY KEY (result_id, position))",
      "CREATE INDEX results_by_encoder ON results (encoder_serial, part_number)",
      "CREATE INDEX results_by_time ON results (time_utc)"},
+    // 1 -> 2: the results a server has not had yet.
+    {"CREATE TABLE waiting ("
+     " result_id TEXT NOT NULL REFERENCES results(id) ON DELETE CASCADE,"
+     " server TEXT NOT NULL,"
+     " PRIMARY KEY (result_id, server))"},
 }};
 
 } // namespace Results

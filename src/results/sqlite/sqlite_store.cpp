@@ -99,7 +99,7 @@ InstallationResult ResultOf(SQLite::Statement& s) {
     return r;
 }
 
-class SqliteStore final : public ResultsStore {
+class SqliteStore final : public BenchResults {
 public:
     SqliteStore(std::string path, SQLite::Database db)
         : path_(std::move(path)), db_(std::move(db)) {}
@@ -108,21 +108,46 @@ public:
     StoreStatus Add(std::span<const InstallationResult> results) override {
         return Guard("Could not add the result to ", [&] {
             SQLite::Transaction tx(db_, SQLite::TransactionBehavior::IMMEDIATE);
-            SQLite::Statement insert(db_, std::string("INSERT INTO results (") + Columns +
-                                              ") VALUES (" + Placeholders(ColumnCount) + ")");
-            SQLite::Statement reason(
-                db_, "INSERT INTO reasons (result_id, position, text) VALUES (?, ?, ?)");
-            for (const InstallationResult& result : results) {
-                BindResult(insert, result);
-                insert.exec();
-                insert.reset();
-                for (std::size_t n = 0; n < result.Reasons.size(); ++n) {
-                    reason.bind(1, result.Id);
-                    reason.bind(2, static_cast<std::int64_t>(n));
-                    reason.bind(3, result.Reasons[n]);
-                    reason.exec();
-                    reason.reset();
-                }
+            Insert(results);
+            tx.commit();
+        });
+    }
+
+    StoreStatus AddWaiting(const InstallationResult& result, const std::string& server) override {
+        return Guard("Could not add the result to ", [&] {
+            SQLite::Transaction tx(db_, SQLite::TransactionBehavior::IMMEDIATE);
+            Insert(std::span<const InstallationResult>(&result, 1));
+            SQLite::Statement wait(db_, "INSERT INTO waiting (result_id, server) VALUES (?, ?)");
+            wait.bind(1, result.Id);
+            wait.bind(2, server);
+            wait.exec();
+            tx.commit();
+        });
+    }
+
+    StoreStatus Waiting(const std::string& server,
+                        std::vector<InstallationResult>& results) override {
+        results.clear();
+        return Guard("Could not read the results in ", [&] {
+            SQLite::Statement select(
+                db_, std::string("SELECT ") + Columns +
+                         " FROM results WHERE id IN (SELECT result_id FROM waiting WHERE "
+                         "server = ?) ORDER BY time_utc, rowid");
+            select.bind(1, server);
+            Collect(select, results);
+        });
+    }
+
+    StoreStatus Sent(const std::string& server,
+                     std::span<const InstallationResult> results) override {
+        return Guard("Could not mark the results sent in ", [&] {
+            SQLite::Transaction tx(db_, SQLite::TransactionBehavior::IMMEDIATE);
+            SQLite::Statement sent(db_, "DELETE FROM waiting WHERE result_id = ? AND server = ?");
+            for (const InstallationResult& r : results) {
+                sent.bind(1, r.Id);
+                sent.bind(2, server);
+                sent.exec();
+                sent.reset();
             }
             tx.commit();
         });
@@ -155,21 +180,46 @@ public:
             SQLite::Statement select(db_, sql);
             for (std::size_t n = 0; n < values.size(); ++n)
                 select.bind(static_cast<int>(n + 1), values[n]);
-            SQLite::Statement reasons(
-                db_, "SELECT text FROM reasons WHERE result_id = ? ORDER BY position");
-            while (select.executeStep()) {
-                results.push_back(ResultOf(select));
-                reasons.bind(1, results.back().Id);
-                while (reasons.executeStep())
-                    results.back().Reasons.push_back(reasons.getColumn(0).getString());
-                reasons.reset();
-            }
+            Collect(select, results);
         });
     }
 
     std::string Name() const override { return path_; }
 
 private:
+    /// Within the caller's transaction.
+    void Insert(std::span<const InstallationResult> results) {
+        SQLite::Statement insert(db_, std::string("INSERT INTO results (") + Columns +
+                                          ") VALUES (" + Placeholders(ColumnCount) + ")");
+        SQLite::Statement reason(
+            db_, "INSERT INTO reasons (result_id, position, text) VALUES (?, ?, ?)");
+        for (const InstallationResult& result : results) {
+            BindResult(insert, result);
+            insert.exec();
+            insert.reset();
+            for (std::size_t n = 0; n < result.Reasons.size(); ++n) {
+                reason.bind(1, result.Id);
+                reason.bind(2, static_cast<std::int64_t>(n));
+                reason.bind(3, result.Reasons[n]);
+                reason.exec();
+                reason.reset();
+            }
+        }
+    }
+
+    /// The rows of `select` with their reasons.
+    void Collect(SQLite::Statement& select, std::vector<InstallationResult>& results) {
+        SQLite::Statement reasons(db_,
+                                  "SELECT text FROM reasons WHERE result_id = ? ORDER BY position");
+        while (select.executeStep()) {
+            results.push_back(ResultOf(select));
+            reasons.bind(1, results.back().Id);
+            while (reasons.executeStep())
+                results.back().Reasons.push_back(reasons.getColumn(0).getString());
+            reasons.reset();
+        }
+    }
+
     static std::string Placeholders(int n) {
         std::string text = "?";
         for (int i = 1; i < n; ++i)
@@ -231,7 +281,7 @@ StoreStatus Prepare(SQLite::Database& db, const std::string& path) {
 
 } // namespace
 
-std::unique_ptr<ResultsStore> OpenSqliteStore(const std::string& path, StoreStatus& status,
+std::unique_ptr<BenchResults> OpenSqliteStore(const std::string& path, StoreStatus& status,
                                               OpenMode mode) {
     status = {};
     try {

@@ -4,7 +4,7 @@
 
 namespace Results {
 
-std::unique_ptr<ResultsStore> OpenSqliteStore(const std::string& path, StoreStatus& status,
+std::unique_ptr<BenchResults> OpenSqliteStore(const std::string& path, StoreStatus& status,
                                               OpenMode) {
     status = StoreStatus::Failed("This build of Tessoran keeps no results (built without "
                                  "SQLite): " +
