@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -41,8 +42,7 @@ TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       env_(std::move(env)), host_(this, env_.Channel, env_.Boxes),
       files_(env_.Settings, env_.RecordingFolder),
-      results_(
-          std::make_unique<ResultsWorker>(env_.ResultsFile ? env_.ResultsFile() : std::nullopt)) {
+      results_(std::make_unique<ResultsWorker>(ResultsLocationAtStart())) {
     setFixedSize(FormSize);
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::white));
@@ -116,6 +116,14 @@ void TMainForm::BuildLayout() {
     Pages->addTab(tabTest, QStringLiteral("Test"));
     Pages->addTab(tabDebug, QStringLiteral("Debug"));
     root->addWidget(Pages, 1);
+}
+
+std::optional<std::string> TMainForm::ResultsLocationAtStart() const {
+    // The History page's choice, kept between runs, before the environment's.
+    const QString key = QLatin1String(ResultsLocationKey);
+    if (env_.Settings && env_.Settings->contains(key))
+        return ResultsLocationOf(env_.Settings->value(key).toString());
+    return env_.ResultsFile ? env_.ResultsFile() : std::nullopt;
 }
 
 void TMainForm::FormCreate() {

@@ -91,6 +91,7 @@ private:
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void ShowServiceTabs(bool all);
     [[nodiscard]] Monitor::Page CurrentPage() const;
+    [[nodiscard]] std::optional<std::string> ResultsLocationAtStart() const;
 
     // Reports: the shell's own part of each, then the band's and the pages'.
     void ReportsWaiting();

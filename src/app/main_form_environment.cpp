@@ -2,6 +2,7 @@
 
 #include "app/chart_save_dialog.h"
 #include "app/folder_dialog.h"
+#include "app/results_location_dialog.h"
 #include "results/results_location.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,7 @@ MainFormEnvironment MainFormEnvironment::System() {
     env.OpenFile = [](const QString& path) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
+    env.AskResultsLocation = AskResultsLocationText;
     env.ResultsFile = [] {
         return Results::ResultsLocation(std::nullopt,
                                         Results::EnvironmentValue("TESSORAN_RESULTS"));

@@ -22,6 +22,11 @@ struct MainFormEnvironment {
                            std::function<void(const QString&)> chosen)>;
     using FolderQuestion = std::function<void(QWidget* parent, const QString& current,
                                               std::function<void(const QString&)> chosen)>;
+    /// Asks for the results database: `chosen` gets the text, unset when the
+    /// user cancels.
+    using LocationQuestion =
+        std::function<void(QWidget* parent, const QString& current,
+                           std::function<void(const std::optional<QString>&)> chosen)>;
 
     /// Requests to the engine, reports from it. The program's engine runs on
     /// its own thread at the other end.
@@ -35,8 +40,11 @@ struct MainFormEnvironment {
     SaveFileNameQuestion AskCsvFileName;
     /// Opens a file (a report's PDF) with the desktop's viewer.
     std::function<void(const QString& path)> OpenFile;
-    /// The results file (UTF-8); unset or returning none: nothing is kept.
+    /// The results file or server (UTF-8) until one is chosen on the History
+    /// page; unset or returning none: nothing is kept.
     std::function<std::optional<std::string>()> ResultsFile;
+    /// The History page's "Results database…".
+    LocationQuestion AskResultsLocation;
     /// Asks for a folder, opening in `current`, and calls `chosen` with the
     /// answer (empty when the user cancels). Must not hold up the window.
     FolderQuestion AskFolder;

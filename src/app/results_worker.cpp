@@ -7,7 +7,8 @@
 #include <QThread>
 
 ResultsWorker::ResultsWorker(std::optional<std::string> file, QObject* parent)
-    : QObject(parent), file_(std::move(file)), thread_(new QThread), inThread_(new QObject) {
+    : QObject(parent), file_(std::move(file)), location_(file_), thread_(new QThread),
+      inThread_(new QObject) {
     inThread_->moveToThread(thread_);
     connect(thread_, &QThread::finished, inThread_, &QObject::deleteLater);
     thread_->start();
@@ -36,10 +37,21 @@ QString ResultsWorker::Location() const {
 
 Results::ResultsStore* ResultsWorker::Store(Results::StoreStatus& status, Results::OpenMode mode) {
     status = {};
-    if (!store_ && file_)
-        store_ = Results::OpenResultsStore(*file_, Results::DefaultResultsFile().value_or(""),
+    if (!store_ && location_)
+        store_ = Results::OpenResultsStore(*location_, Results::DefaultResultsFile().value_or(""),
                                            status, mode);
     return store_.get();
+}
+
+void ResultsWorker::Relocate(std::optional<std::string> location) {
+    file_ = location;
+    QMetaObject::invokeMethod(
+        inThread_,
+        [this, location = std::move(location)] {
+            store_.reset();
+            location_ = location;
+        },
+        Qt::QueuedConnection);
 }
 
 void ResultsWorker::Add(Results::InstallationResult result) {
@@ -68,6 +80,8 @@ void ResultsWorker::Read(Results::HistoryQuery query, int ticket) {
             // A file not made yet holds no results; reading does not make it.
             if (Results::ResultsStore* store = Store(status, Results::OpenMode::Existing))
                 status = store->Read(query, results);
+            if (auto* line = dynamic_cast<Results::LineStore*>(store_.get()); line && status)
+                status.Message = std::to_string(line->WaitingCount()) + " waiting on this bench";
             QMetaObject::invokeMethod(
                 this,
                 [this, ticket, results = std::move(results), status] {
@@ -76,4 +90,10 @@ void ResultsWorker::Read(Results::HistoryQuery query, int ticket) {
                 Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
+}
+
+std::optional<std::string> ResultsLocationOf(const QString& text) {
+    const QString trimmed = text.trimmed();
+    return Results::ResultsLocation(
+        trimmed.isEmpty() ? std::nullopt : std::optional(trimmed.toStdString()), std::nullopt);
 }

@@ -78,6 +78,34 @@ private slots:
         QVERIFY(lines[1].contains(QStringLiteral(";INCOMPLETE;")));
     }
 
+    void anotherDatabaseIsChosenKeptAndAPasswordRefused() {
+        QTemporaryDir dir;
+        WindowHarness h;
+        h.recordingFolder = [&] { return dir.path(); };
+        h.AddBox();
+        TMainForm& f = h.Start();
+        SaveTwoReports(h, f);
+        HistoryModel& rows = *f.tabHistory->model;
+        QTRY_COMPARE(rows.rowCount(), 2);
+
+        const QString other = dir.filePath(QStringLiteral("other.sqlite"));
+        h.locationAnswers << QStringLiteral("postgresql://line:pw@db/results") << other;
+        f.tabHistory->btnResultsDatabase->click(); // a password: refused, nothing changes
+        QCOMPARE(h.boxes->Texts().size(), 1);
+        QVERIFY(h.boxes->Texts()[0].contains(QStringLiteral(".pgpass")));
+        f.tabHistory->btnResultsDatabase->click();
+        QVERIFY(f.tabHistory->lblHistoryStore->text().contains(other));
+        QTRY_COMPARE(rows.rowCount(), 0);
+        f.tabInstCal->btnSaveReport->click();
+        QTRY_COMPARE(rows.rowCount(), 1);
+
+        // The choice is the next window's too.
+        h.form.reset();
+        h.Start();
+        QTRY_COMPARE(h.form->tabHistory->model->rowCount(), 1);
+        QVERIFY(h.form->tabHistory->lblHistoryStore->text().contains(other));
+    }
+
     void aResultsFileThatIsNotOneIsSaidSoAndTheReportStands() {
         QTemporaryDir dir;
         const QString foreign = dir.filePath(QStringLiteral("results.sqlite"));

@@ -35,6 +35,11 @@ TMainForm& WindowHarness::Start() {
     env.AskCsvFileName = env.AskSaveFileName;
     env.OpenFile = [this](const QString& path) { opened << path; };
     env.ResultsFile = [this] { return resultsFile; };
+    env.AskResultsLocation = [this](QWidget*, const QString&,
+                                    std::function<void(const std::optional<QString>&)> chosen) {
+        chosen(locationAnswers.isEmpty() ? std::nullopt
+                                         : std::optional(locationAnswers.takeFirst()));
+    };
     env.AskFolder = [this](QWidget*, const QString&, std::function<void(const QString&)> chosen) {
         chosen(folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst());
     };

@@ -75,6 +75,8 @@ public:
     std::function<QString()> recordingFolder;
     /// The window's local date and time; unset: the system's.
     std::function<QDateTime()> localNow;
+    /// Answers of "Results database…", in turn; when none is left the user cancels.
+    QStringList locationAnswers;
     /// Files the window had the desktop open (a report's PDF).
     QStringList opened;
     /// Where the results go: a file of the test's own; none: nothing kept.

@@ -4,6 +4,7 @@
 #include "app/pages/history_model.h"
 #include "app/pages/page_host.h"
 #include "app/results_worker.h"
+#include "results/results_url.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSettings>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -33,7 +35,7 @@ QString CsvField(QString text) {
 HistoryPage::HistoryPage(PageHost& host, ResultsWorker& results, FilesFolder& files,
                          const MainFormEnvironment& env)
     : host_(host), results_(results), files_(files), askCsvFileName_(env.AskCsvFileName),
-      openFile_(env.OpenFile) {
+      openFile_(env.OpenFile), askLocation_(env.AskResultsLocation), settings_(env.Settings) {
     auto* v = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     lblHistoryFilter = new QLabel(QStringLiteral("Serial or part number"), this);
@@ -44,9 +46,14 @@ HistoryPage::HistoryPage(PageHost& host, ResultsWorker& results, FilesFolder& fi
     btnExportCsv = new QPushButton(QStringLiteral("Export CSV…"), this);
     btnExportCsv->setToolTip(
         QStringLiteral("The rows shown, to a CSV file in the folder for files"));
+    btnResultsDatabase = new QPushButton(QStringLiteral("Results database…"), this);
+    btnResultsDatabase->setToolTip(
+        QStringLiteral("This bench's results file, another one, or a results server for the "
+                       "line (postgresql://user@host:port/dbname)"));
     top->addWidget(lblHistoryFilter);
     top->addWidget(edHistoryFilter);
     top->addStretch(1);
+    top->addWidget(btnResultsDatabase);
     top->addWidget(btnExportCsv);
     lblHistoryStore = new QLabel(this);
     lblHistoryStore->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -70,17 +77,49 @@ HistoryPage::HistoryPage(PageHost& host, ResultsWorker& results, FilesFolder& fi
     connect(refresh_, &QTimer::timeout, this, &HistoryPage::Refresh);
     connect(edHistoryFilter, &QLineEdit::textChanged, this, &HistoryPage::Refresh);
     connect(btnExportCsv, &QPushButton::clicked, this, &HistoryPage::btnExportCsvClick);
+    connect(btnResultsDatabase, &QPushButton::clicked, this, &HistoryPage::btnResultsDatabaseClick);
     connect(tblHistory, &QTableView::doubleClicked, this, &HistoryPage::tblHistoryDoubleClick);
     connect(&results_, &ResultsWorker::read, this, &HistoryPage::Shown);
     connect(&results_, &ResultsWorker::added, this, [this](bool ok) {
         if (ok)
             Refresh();
     });
-    lblHistoryStore->setText(results_.Keeps()
-                                 ? QStringLiteral("Results kept in ") +
-                                       QDir::toNativeSeparators(results_.Location())
-                                 : QStringLiteral("No results are kept (TESSORAN_RESULTS=none)"));
+    ShowStore();
     Refresh(); // filled by the time it is first looked at
+}
+
+void HistoryPage::ShowStore() {
+    lblHistoryStore->setText(results_.Keeps() ? QStringLiteral("Results kept in ") +
+                                                    QDir::toNativeSeparators(results_.Location())
+                                              : QStringLiteral("No results are kept"));
+}
+
+void HistoryPage::btnResultsDatabaseClick() {
+    if (!askLocation_)
+        return;
+    const QString current =
+        settings_ ? settings_->value(QLatin1String(ResultsLocationKey)).toString() : QString();
+    askLocation_(this, current, [this](const std::optional<QString>& chosen) {
+        if (chosen)
+            ChooseResultsDatabase(*chosen);
+    });
+}
+
+void HistoryPage::ChooseResultsDatabase(const QString& text) {
+    const std::optional<std::string> location = ResultsLocationOf(text);
+    if (location && Results::IsServerUrl(*location) && Results::MaskedUrl(*location) != *location) {
+        host_.ShowBox(true, QStringLiteral("The password is not kept in the settings: give the "
+                                           "URL without it, and the password in ~/.pgpass or "
+                                           "PGPASSWORD."));
+        return;
+    }
+    if (settings_)
+        settings_->setValue(QLatin1String(ResultsLocationKey), text.trimmed());
+    results_.Relocate(location);
+    ShowStore();
+    model->SetResults({});
+    host_.AddLog(lblHistoryStore->text());
+    Refresh();
 }
 
 void HistoryPage::Refresh() {
@@ -105,9 +144,11 @@ void HistoryPage::Shown(int ticket, const std::vector<Results::InstallationResul
         return;
     }
     model->SetResults(results);
-    lblHistoryStore->setText(where + (results.size() >= MaxRows
-                                          ? QStringLiteral(": the newest %1 shown").arg(MaxRows)
-                                          : QStringLiteral(": %1 shown").arg(results.size())));
+    lblHistoryStore->setText(where +
+                             (results.size() >= MaxRows
+                                  ? QStringLiteral(": the newest %1 shown").arg(MaxRows)
+                                  : QStringLiteral(": %1 shown").arg(results.size())) +
+                             (message.isEmpty() ? QString() : QStringLiteral(", ") + message));
 }
 
 void HistoryPage::showEvent(QShowEvent* event) {

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QPushButton;
+class QSettings;
 class QTableView;
 class QTimer;
 class ResultsWorker;
@@ -22,20 +23,26 @@ class ResultsWorker;
 class HistoryPage final : public QWidget {
     Q_OBJECT
 public:
-    /// Results come from `results`; files go to `files`.
+    /// Results come from `results`; files go to `files`; the database
+    /// chosen with "Results database…" is kept in `env.Settings`.
     HistoryPage(PageHost& host, ResultsWorker& results, FilesFolder& files,
                 const MainFormEnvironment& env);
 
     QLabel* lblHistoryFilter{};
     QLineEdit* edHistoryFilter{}; ///< "Serial or part number"
     QPushButton* btnExportCsv{};
-    QLabel* lblHistoryStore{}; ///< where the results are kept, and how many are shown
+    QPushButton* btnResultsDatabase{}; ///< "Results database…": a file or a server
+    QLabel* lblHistoryStore{};         ///< where the results are kept, and how many are shown
     QTableView* tblHistory{};
     HistoryModel* model{};
 
     /// Asks for the rows again; they come when the store answers.
     void Refresh();
     void btnExportCsvClick();
+    void btnResultsDatabaseClick();
+    /// Results go to, and come from, what `text` names from now on (and in
+    /// later runs); a URL with a password in it is refused.
+    void ChooseResultsDatabase(const QString& text);
     void tblHistoryDoubleClick(const QModelIndex& index);
 
     /// Most rows the table shows.
@@ -51,12 +58,15 @@ private:
     void Shown(int ticket, const std::vector<Results::InstallationResult>& results, bool ok,
                const QString& message);
     void ExportTo(const QString& chosen);
+    void ShowStore();
 
     PageHost& host_;
     ResultsWorker& results_;
     FilesFolder& files_;
     MainFormEnvironment::SaveFileNameQuestion askCsvFileName_;
     std::function<void(const QString&)> openFile_;
+    MainFormEnvironment::LocationQuestion askLocation_;
+    std::shared_ptr<QSettings> settings_;
     QTimer* refresh_{};
     int ticket_ = 0; ///< of the last reading asked for: an older answer is not shown
 };
