@@ -1,5 +1,7 @@
 #include "results/results_url.h"
 
+#include <algorithm>
+
 namespace Results {
 
 bool IsServerUrl(std::string_view location) {
@@ -10,19 +12,20 @@ std::string MaskedUrl(std::string_view url) {
     std::string shown(url);
     const std::size_t scheme = shown.find("://");
     if (scheme != std::string::npos) {
+        // The user's part ends at the authority's last '@', whatever the password holds.
         const std::size_t from = scheme + 3;
-        const std::size_t at = shown.find('@', from);
-        const std::size_t slash = shown.find('/', from);
+        const std::size_t end = std::min(shown.find('/', from), shown.find('?', from));
+        const std::size_t at =
+            shown.rfind('@', end == std::string::npos ? std::string::npos : end - 1);
         const std::size_t colon = shown.find(':', from);
-        if (at != std::string::npos && (slash == std::string::npos || at < slash) &&
-            colon != std::string::npos && colon < at)
+        if (at != std::string::npos && at >= from && colon < at)
             shown.replace(colon + 1, at - colon - 1, "***");
     }
     for (std::size_t p = shown.find("password="); p != std::string::npos;
          p = shown.find("password=", p + 1)) {
-        const std::size_t from = p + 9;
-        const std::size_t end = shown.find('&', from);
-        shown.replace(from, (end == std::string::npos ? shown.size() : end) - from, "***");
+        const std::size_t value = p + 9;
+        const std::size_t end = shown.find('&', value);
+        shown.replace(value, (end == std::string::npos ? shown.size() : end) - value, "***");
     }
     return shown;
 }

@@ -187,7 +187,8 @@ TEST(ResultsUrl, AServerIsToldFromAFileAndItsPasswordNeverShown) {
     EXPECT_FALSE(IsServerUrl("/home/tech/results.sqlite"));
     EXPECT_FALSE(IsServerUrl("C:\\results.sqlite"));
     const std::pair<const char*, const char*> masked[] = {
-        {"postgresql://line:s3cr@t@db:5432/r", "postgresql://line:***@t@db:5432/r"},
+        {"postgresql://line:s3cr@t@db:5432/r", "postgresql://line:***@db:5432/r"},
+        {"postgresql://line:pw@db", "postgresql://line:***@db"},
         {"postgresql://line:pw@db/r?sslmode=require", "postgresql://line:***@db/r?sslmode=require"},
         {"postgresql://line@db/r?password=pw&sslmode=require",
          "postgresql://line@db/r?password=***&sslmode=require"},

@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 /// A field of the export: quoted when it holds the separator, a quote or a
@@ -116,6 +117,8 @@ void HistoryPage::ChooseResultsDatabase(const QString& text) {
     if (settings_)
         settings_->setValue(QLatin1String(ResultsLocationKey), text.trimmed());
     results_.Relocate(location);
+    ++ticket_; // what the old store answers is not shown
+    reading_ = again_ = false;
     ShowStore();
     model->SetResults({});
     host_.AddLog(lblHistoryStore->text());
@@ -125,6 +128,13 @@ void HistoryPage::ChooseResultsDatabase(const QString& text) {
 void HistoryPage::Refresh() {
     if (!results_.Keeps())
         return;
+    // One reading at a time: a server out of reach takes seconds to say so,
+    // and the timer must not pile readings up behind it.
+    if (reading_) {
+        again_ = true;
+        return;
+    }
+    reading_ = true;
     Results::HistoryQuery query;
     query.Limit = MaxRows;
     const QString filter = edHistoryFilter->text().trimmed();
@@ -136,7 +146,12 @@ void HistoryPage::Refresh() {
 void HistoryPage::Shown(int ticket, const std::vector<Results::InstallationResult>& results,
                         bool ok, const QString& message) {
     if (ticket != ticket_)
-        return; // the filter changed since
+        return; // the store changed since
+    reading_ = false;
+    if (std::exchange(again_, false)) {
+        Refresh(); // the filter changed meanwhile
+        return;
+    }
     const QString where =
         QStringLiteral("Results kept in ") + QDir::toNativeSeparators(results_.Location());
     if (!ok) {

@@ -68,5 +68,7 @@ private:
     MainFormEnvironment::LocationQuestion askLocation_;
     std::shared_ptr<QSettings> settings_;
     QTimer* refresh_{};
-    int ticket_ = 0; ///< of the last reading asked for: an older answer is not shown
+    int ticket_ = 0;       ///< of the store in use: an answer of another is not shown
+    bool reading_ = false; ///< a reading is on its way
+    bool again_ = false;   ///< asked for again meanwhile
 };
