@@ -3,6 +3,7 @@
 // "tessoran", created on first use. A result's id is its key: sending it
 // again adds nothing. Every value is a bound parameter.
 #include "results/postgresql/pg_schema.h"
+#include "results/result_columns.h"
 #include "results/results_store.h"
 #include "results/results_url.h"
 
@@ -14,12 +15,7 @@
 namespace Results {
 namespace {
 
-constexpr const char* Columns =
-    "id, time_utc, bench, program_version, source, box_port, box_version, box_serial, "
-    "part_number, encoder_serial, firmware, multiturn, limit_gap_min_mm, limit_gap_max_mm, "
-    "limit_signal_min, limit_max_warnings, limit_max_errors, limit_full_turn, verdict, "
-    "readings, error_readings, warning_readings, gap_points, gap_min_mm, gap_max_mm, "
-    "gap_mean_mm, gap_std_dev_mm, sectors_seen, sectors, report_path";
+constexpr const char* Columns = ResultColumns;
 
 /// Parameters as text, NULL where unset: the server casts them to the columns.
 class Values {
@@ -198,12 +194,7 @@ public:
 
 private:
     StoreStatus Guard(const char* what, const std::function<void()>& work) {
-        try {
-            work();
-            return {};
-        } catch (const std::exception& e) {
-            return StoreStatus::Failed(what + shown_ + ": " + e.what());
-        }
+        return Guarded(what, shown_, work);
     }
 
     std::string shown_;

@@ -2,6 +2,7 @@
 // ours by its application id and gives its schema's version in user_version;
 // anything else is refused before a byte of it is written. WAL mode, one
 // transaction per result, every value bound.
+#include "results/result_columns.h"
 #include "results/results_store.h"
 #include "results/sqlite/sqlite_schema.h"
 
@@ -15,12 +16,7 @@ namespace {
 
 constexpr int BusyTimeoutMs = 10000;
 
-constexpr const char* Columns =
-    "id, time_utc, bench, program_version, source, box_port, box_version, box_serial, "
-    "part_number, encoder_serial, firmware, multiturn, limit_gap_min_mm, limit_gap_max_mm, "
-    "limit_signal_min, limit_max_warnings, limit_max_errors, limit_full_turn, verdict, "
-    "readings, error_readings, warning_readings, gap_points, gap_min_mm, gap_max_mm, "
-    "gap_mean_mm, gap_std_dev_mm, sectors_seen, sectors, report_path";
+constexpr const char* Columns = ResultColumns;
 constexpr int ColumnCount = 30;
 
 template <class T> void BindOptional(SQLite::Statement& s, int i, const std::optional<T>& value) {
@@ -228,12 +224,7 @@ private:
     }
 
     StoreStatus Guard(const char* what, const std::function<void()>& work) {
-        try {
-            work();
-            return {};
-        } catch (const std::exception& e) {
-            return StoreStatus::Failed(what + path_ + ": " + e.what());
-        }
+        return Guarded(what, path_, work);
     }
 
     std::string path_;
