@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace ResultsTest {
 
@@ -65,6 +66,23 @@ inline InstallationResult Full(std::string time, std::string serial = "HX0042") 
     r.Sectors = 36;
     r.ReportPath = "/home/tech/INSTALLATION_VLR-2214_HX0042.pdf";
     return r;
+}
+
+/// Oldest first: a full result, one with every optional field unset, and one
+/// whose text is SQL of both backends, quotes, control bytes and Latin-1.
+inline std::vector<InstallationResult> EdgeResults() {
+    InstallationResult bare = Full("2026-12-10T10:07:12Z", "HX0043");
+    bare.Multiturn.reset();
+    bare.Limits = {};
+    bare.Reasons.clear();
+    bare.Gap = {};
+    bare.ReportPath.reset();
+    bare.Verdict = "NO LIMITS";
+    InstallationResult hostile = Full("2026-12-10T10:07:13Z", "X'; DROP TABLE results; --");
+    hostile.PartNumber = "\"pn\";\x01\x1b[2J\tend $1";
+    hostile.Firmware = Latin1ToUtf8("fw \xB5\xE9");
+    hostile.Reasons = {"a\nb", "'); DELETE FROM tessoran.reasons; DELETE FROM reasons; --"};
+    return {Full("2026-12-10T10:07:11Z"), bare, hostile};
 }
 
 } // namespace ResultsTest

@@ -13,15 +13,21 @@
 #include <QtTest>
 
 namespace {
-/// Connected, the air gap plotted for a while, two reports saved.
-void SaveTwoReports(WindowHarness& h, TMainForm& f) {
-    QVERIFY(h.Connect());
+/// The window on a box, connected, the air gap plotted for a while, two
+/// reports saved into `dir`.
+TMainForm& StartWithTwoReports(WindowHarness& h, const QTemporaryDir& dir) {
+    h.recordingFolder = [&dir] { return dir.path(); };
+    h.AddBox();
+    TMainForm& f = h.Start();
+    if (!h.Connect())
+        QTest::qFail("the encoder was not found", __FILE__, __LINE__);
     f.Pages->setCurrentWidget(f.tabInstCal);
     f.tabInstCal->grpLimits->edMaxErrors->setText(QStringLiteral("0"));
     f.tabInstCal->cbAirGap->setChecked(true);
     h.Read(30);
     f.tabInstCal->btnSaveReport->click();
     f.tabInstCal->btnSaveReport->click();
+    return f;
 }
 } // namespace
 
@@ -31,10 +37,7 @@ private slots:
     void aSavedReportIsKeptShownNarrowedAndExported() {
         QTemporaryDir dir;
         WindowHarness h;
-        h.recordingFolder = [&] { return dir.path(); };
-        h.AddBox();
-        TMainForm& f = h.Start();
-        SaveTwoReports(h, f);
+        TMainForm& f = StartWithTwoReports(h, dir);
         const QString saved =
             f.tabInstCal->lblReportPath->text().remove(QStringLiteral("Saved to "));
 
@@ -81,10 +84,7 @@ private slots:
     void anotherDatabaseIsChosenKeptAndAPasswordRefused() {
         QTemporaryDir dir;
         WindowHarness h;
-        h.recordingFolder = [&] { return dir.path(); };
-        h.AddBox();
-        TMainForm& f = h.Start();
-        SaveTwoReports(h, f);
+        TMainForm& f = StartWithTwoReports(h, dir);
         HistoryModel& rows = *f.tabHistory->model;
         QTRY_COMPARE(rows.rowCount(), 2);
 
@@ -114,11 +114,8 @@ private slots:
         text.write("not a database, only text that is long enough to be read as one\n");
         text.close();
         WindowHarness h;
-        h.recordingFolder = [&] { return dir.path(); };
         h.resultsFile = foreign.toStdString();
-        h.AddBox();
-        TMainForm& f = h.Start();
-        SaveTwoReports(h, f);
+        TMainForm& f = StartWithTwoReports(h, dir);
         QVERIFY(f.tabInstCal->lblReportPath->text().startsWith(QStringLiteral("Saved to ")));
         QTRY_VERIFY(h.LogLines().filter(QStringLiteral("Result not kept: ")).size() == 2);
         f.Pages->setCurrentWidget(f.tabHistory);
