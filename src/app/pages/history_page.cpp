@@ -89,10 +89,11 @@ HistoryPage::HistoryPage(PageHost& host, ResultsWorker& results, FilesFolder& fi
     Refresh(); // filled by the time it is first looked at
 }
 
-void HistoryPage::ShowStore() {
-    lblHistoryStore->setText(results_.Keeps() ? QStringLiteral("Results kept in ") +
-                                                    QDir::toNativeSeparators(results_.Location())
-                                              : QStringLiteral("No results are kept"));
+void HistoryPage::ShowStore(const QString& shown) {
+    lblHistoryStore->setText(results_.Keeps()
+                                 ? QStringLiteral("Results kept in ") +
+                                       QDir::toNativeSeparators(results_.Location()) + shown
+                                 : QStringLiteral("No results are kept"));
 }
 
 void HistoryPage::btnResultsDatabaseClick() {
@@ -152,18 +153,14 @@ void HistoryPage::Shown(int ticket, const std::vector<Results::InstallationResul
         Refresh(); // the filter changed meanwhile
         return;
     }
-    const QString where =
-        QStringLiteral("Results kept in ") + QDir::toNativeSeparators(results_.Location());
     if (!ok) {
         lblHistoryStore->setText(message);
         return;
     }
     model->SetResults(results);
-    lblHistoryStore->setText(where +
-                             (results.size() >= MaxRows
-                                  ? QStringLiteral(": the newest %1 shown").arg(MaxRows)
-                                  : QStringLiteral(": %1 shown").arg(results.size())) +
-                             (message.isEmpty() ? QString() : QStringLiteral(", ") + message));
+    ShowStore((results.size() >= MaxRows ? QStringLiteral(": the newest %1 shown").arg(MaxRows)
+                                         : QStringLiteral(": %1 shown").arg(results.size())) +
+              (message.isEmpty() ? QString() : QStringLiteral(", ") + message));
 }
 
 void HistoryPage::showEvent(QShowEvent* event) {

@@ -58,7 +58,8 @@ private:
     void Shown(int ticket, const std::vector<Results::InstallationResult>& results, bool ok,
                const QString& message);
     void ExportTo(const QString& chosen);
-    void ShowStore();
+    /// Where the results are kept, and then `shown`.
+    void ShowStore(const QString& shown = {});
 
     PageHost& host_;
     ResultsWorker& results_;
