@@ -22,8 +22,10 @@ StoreStatus LineStore::Send() {
     if (!server_) {
         StoreStatus refused;
         server_ = OpenPostgresStore(url_, refused);
-        if (!server_)
+        if (!server_) {
+            refused_ = refused.Message;
             return {true, Unreachable()};
+        }
     }
     std::vector<InstallationResult> waiting;
     if (StoreStatus read = bench_->Waiting(shown_, waiting); !read)
@@ -32,6 +34,7 @@ StoreStatus LineStore::Send() {
         return {};
     if (StoreStatus sent = server_->Add(waiting); !sent) {
         server_.reset(); // the connection is suspect: a new one next time
+        refused_ = sent.Message;
         return {true, Unreachable()};
     }
     return bench_->Sent(shown_, waiting);
@@ -39,8 +42,9 @@ StoreStatus LineStore::Send() {
 
 StoreStatus LineStore::Read(const HistoryQuery& query, std::vector<InstallationResult>& results) {
     results.clear();
+    // A reader wants the cause (a wrong password, no TLS in this build).
     if (StoreStatus sent = Send(); !sent || !sent.Message.empty())
-        return sent.Ok ? StoreStatus::Failed(sent.Message) : sent;
+        return sent.Ok ? StoreStatus::Failed(refused_) : sent;
     return server_->Read(query, results);
 }
 

@@ -38,6 +38,7 @@ private:
     std::string shown_; ///< the URL, its password masked: also the waiting mark
     std::unique_ptr<BenchResults> bench_;
     std::unique_ptr<ResultsStore> server_;
+    std::string refused_; ///< why the server was not used, the last time
 };
 
 /// The store `location` names: a results server's URL (with the bench's own

@@ -4,6 +4,7 @@
 
 #include "results/results_store.h"
 
+#include <cctype>
 #include <exception>
 #include <functional>
 #include <string>
@@ -17,6 +18,14 @@ inline constexpr const char* ResultColumns =
     "readings, error_readings, warning_readings, gap_points, gap_min_mm, gap_max_mm, "
     "gap_mean_mm, gap_std_dev_mm, sectors_seen, sectors, report_path";
 
+/// A library's reason, without the line end libpq puts after its messages.
+inline std::string ReasonOf(const std::exception& e) {
+    std::string why = e.what();
+    while (!why.empty() && std::isspace(static_cast<unsigned char>(why.back())))
+        why.pop_back();
+    return why;
+}
+
 /// `work`'s outcome: a failure says `what`, the store and the library's reason.
 inline StoreStatus Guarded(const char* what, const std::string& store,
                            const std::function<void()>& work) {
@@ -24,7 +33,7 @@ inline StoreStatus Guarded(const char* what, const std::string& store,
         work();
         return {};
     } catch (const std::exception& e) {
-        return StoreStatus::Failed(what + store + ": " + e.what());
+        return StoreStatus::Failed(what + store + ": " + ReasonOf(e));
     }
 }
 

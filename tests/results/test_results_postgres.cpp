@@ -131,6 +131,12 @@ TEST_F(ResultsServer, ANewerSchemaOrAWrongPasswordIsRefusedAndSaysNoPassword) {
     EXPECT_NE(kept.Message.find("unreachable: kept on this bench"), std::string::npos);
     EXPECT_EQ(kept.Message.find("hunter2"), std::string::npos) << kept.Message;
     EXPECT_EQ(dynamic_cast<LineStore&>(*line).WaitingCount(), 1u);
+    std::vector<InstallationResult> history; // a reader is told why
+    const StoreStatus read = line->Read({}, history);
+    EXPECT_FALSE(read.Ok);
+    EXPECT_NE(read.Message.find("password authentication failed"), std::string::npos)
+        << read.Message;
+    EXPECT_EQ(read.Message.find("hunter2"), std::string::npos) << read.Message;
     fs::remove(bench);
 }
 

@@ -236,7 +236,8 @@ std::unique_ptr<ResultsStore> OpenPostgresStore(const std::string& url, StoreSta
         return std::make_unique<PostgresStore>(shown, std::move(db));
     } catch (const std::exception& e) {
         // libpq's messages name the host, never the password.
-        status = StoreStatus::Failed("Results server " + shown + " could not be used: " + e.what());
+        status =
+            StoreStatus::Failed("Results server " + shown + " could not be used: " + ReasonOf(e));
         return nullptr;
     }
 }
