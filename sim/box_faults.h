@@ -20,6 +20,7 @@ struct BoxFaults {
     int SlowMs = 0;                  ///< every reply is held back this long
     int SplitPieces = 1;             ///< replies go out in this many writes, 1 ms apart
     double CrcCorruptionRate = 0;    ///< share of SPI replies with one bit flipped
+    double CableMetres = 0;          ///< breaks check bytes at fast clocks (cable_model.h)
     std::size_t LongSerialBytes = 0; ///< serial-number reply padded to this length (a banner)
 };
 

@@ -29,6 +29,9 @@ constexpr std::string_view Help =
   firmware A.B.C.D         encoder firmware version
   calibration finished|failed|timeout   how the next self-calibration ends
   crc RATE                 share of SPI replies with a flipped bit, 0..1
+  cable METRES             the encoder's cable: the faster the clock above what its
+                           length carries (30 MHz*m / METRES), the more replies
+                           with a broken check byte (0.1 * (clock / that)^2, <= 0.9)
   seed N                   seed of the fault generator
   slow MS                  hold every reply back this long
   split N                  send replies in N writes, 1 ms apart
@@ -148,6 +151,10 @@ ControlOutcome RunWithValue(K730Box& box, std::string_view name, std::string_vie
         if (!Parse(arg, v, 16) || v > 0xFF)
             return Fail(bad);
         cond.DetailedStatus = static_cast<std::uint8_t>(v);
+    } else if (name == "cable") {
+        if (!Parse(arg, d) || !std::isfinite(d) || d < 0 || d > 100000)
+            return Fail(bad);
+        faults.CableMetres = d;
     } else if (name == "speed" || name == "gap" || name == "wobble" || name == "crc") {
         if (!Parse(arg, d) || !std::isfinite(d))
             return Fail(bad);

@@ -1,5 +1,7 @@
 #include "k730_box.h"
 
+#include "cable_model.h"
+
 #include <algorithm>
 #include <array>
 #include <sstream>
@@ -235,6 +237,12 @@ void K730Box::HandleExchange(int length, unsigned char byte) {
         const auto at = std::uniform_int_distribution<std::size_t>(0, bytes.size() - 1)(rng_);
         const auto bit = std::uniform_int_distribution<int>(0, 7)(rng_);
         bytes[at] = static_cast<char>(bytes[at] ^ (1 << bit));
+        ++stats_.CorruptedReplies;
+        good = false;
+    } else if (const double share = CableErrorShare(faults_.CableMetres, clockIndex_);
+               share > 0 && !bytes.empty() && std::bernoulli_distribution(share)(rng_)) {
+        const auto flip = std::uniform_int_distribution<int>(1, 255)(rng_);
+        bytes.back() = static_cast<char>(bytes.back() ^ flip);
         ++stats_.CorruptedReplies;
         good = false;
     }

@@ -16,7 +16,7 @@ struct OptionInfo {
     std::string_view Help;
 };
 
-constexpr std::array<OptionInfo, 28> OptionTable = {{
+constexpr std::array<OptionInfo, 29> OptionTable = {{
     {"link", "PATH", "", "keep a symbolic link PATH pointing at the current pty"},
     {"nvram", "FILE", "", "load the encoder's saved settings from FILE, write saves to it"},
     {"stats", "", "", "print the counters when stopping"},
@@ -38,6 +38,7 @@ constexpr std::array<OptionInfo, 28> OptionTable = {{
     {"warning", "", "warning on", "encoder reports its warning bit"},
     {"status", "HEX", "status", "detailed status byte"},
     {"crc", "RATE", "crc", "share of SPI replies with a flipped bit, 0..1"},
+    {"cable", "METRES", "cable", "the encoder's cable; fast clocks break replies (see below)"},
     {"seed", "N", "seed", "seed of the fault generator (1)"},
     {"slow", "MS", "slow", "hold every reply back MS milliseconds"},
     {"split", "N", "split", "send every reply in N writes"},

@@ -5,6 +5,7 @@
 
 #include "encoder/Enkoderji_splosno.h"
 #include "encoder/reply_decoder.h"
+#include "monitor/link_test.h"
 #include "monitor/reading_cycle.h"
 
 #include <array>
@@ -156,9 +157,24 @@ struct RecordingEnded {
     bool Failed = false;
 };
 
-using Report = std::variant<LogLine, Banner, InterfaceInfo, CaptionFields, ClockSelected,
-                            SearchPassEnded, EncoderLabels, MagnetSizeChosen, ExtendedCommandSet,
-                            Transfer, Reading, Lost, EncoderConnection, SupplyStatus, Message,
-                            SetZeroOutcome, RecordingPath, RecordingRow, RecordingEnded>;
+/// The link test is at clock Clock (1..8), Readings of its readings done.
+struct LinkTestProgress {
+    int Clock = 1;
+    int Readings = 0;
+};
+
+/// The link test has ended. Refused: it did not start (no encoder, a
+/// recording running, a test already running); the log says why.
+struct LinkTestEnded {
+    enum class End { Finished, Stopped, NoAnswer, Refused };
+    End Outcome = End::Finished;
+    Monitor::LinkTestResult Result;
+};
+
+using Report =
+    std::variant<LogLine, Banner, InterfaceInfo, CaptionFields, ClockSelected, SearchPassEnded,
+                 EncoderLabels, MagnetSizeChosen, ExtendedCommandSet, Transfer, Reading, Lost,
+                 EncoderConnection, SupplyStatus, Message, SetZeroOutcome, RecordingPath,
+                 RecordingRow, RecordingEnded, LinkTestProgress, LinkTestEnded>;
 
 } // namespace Engine

@@ -72,8 +72,17 @@ struct SetRecordingDuration {
 
 struct StopRecording {};
 
-using Request =
-    std::variant<ShowPage, SetReadInterval, LogCommunication, SetSupply, SetSpiClock, SetMagnetSize,
-                 SendConfig, SetZeroHere, StartRecording, SetRecordingDuration, StopRecording>;
+/// The link test: Readings position readings at each SPI clock, reading
+/// paused meanwhile, then the clock in use before selected again.
+struct RunLinkTest {
+    int Readings = 200; ///< 1..100000; others are clamped
+};
+
+/// Ends a running link test early.
+struct StopLinkTest {};
+
+using Request = std::variant<ShowPage, SetReadInterval, LogCommunication, SetSupply, SetSpiClock,
+                             SetMagnetSize, SendConfig, SetZeroHere, StartRecording,
+                             SetRecordingDuration, StopRecording, RunLinkTest, StopLinkTest>;
 
 } // namespace Engine

@@ -140,6 +140,7 @@ void MonitorEngine::SupplyOff() {
 }
 
 void MonitorEngine::SpiClock(int itemIndex) {
+    clockItemIndex_ = itemIndex;
     const int d = itemIndex + 1;
     std::string reply;
     int status = Exchange(K730::ClockCommand(itemIndex), reply);
@@ -161,6 +162,14 @@ void MonitorEngine::UpdateSupplyStatus() {
     std::string reply;
     (void)Exchange(K730::SupplyStatus, reply);
     Emit(SupplyStatus{DeviceText(reply, MaxDeviceText)});
+}
+
+bool MonitorEngine::SelectClockQuietly(int clock) {
+    std::string reply;
+    if (Exchange(K730::ClockCommand(clock - 1), reply) != Serial_driver::StatusOk)
+        return false;
+    reply.clear();
+    return Exchange(K730::SpiClockQuery, reply) == Serial_driver::StatusOk;
 }
 
 } // namespace Engine

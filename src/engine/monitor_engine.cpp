@@ -39,6 +39,8 @@ MonitorEngine::~MonitorEngine() {
 }
 
 void MonitorEngine::Handle(const Request& request) {
+    if (RefusedDuringLinkTest(request))
+        return;
     std::visit(
         [this](const auto& r) {
             using T = std::decay_t<decltype(r)>;
@@ -70,6 +72,11 @@ void MonitorEngine::Handle(const Request& request) {
                 recordingDurationS_ = r.DurationS;
             } else if constexpr (std::is_same_v<T, Engine::StopRecording>) {
                 StopRecording();
+            } else if constexpr (std::is_same_v<T, RunLinkTest>) {
+                StartLinkTest(r);
+            } else if constexpr (std::is_same_v<T, StopLinkTest>) {
+                if (linkTest_)
+                    linkTest_->StopAsked = true;
             }
         },
         request);
@@ -87,6 +94,9 @@ bool MonitorEngine::RunDue() {
         break;
     case Cycle::Read:
         (void)ReadTick();
+        break;
+    case Cycle::LinkTest:
+        LinkTestTick();
         break;
     case Cycle::None:
         break;
@@ -108,6 +118,7 @@ int MonitorEngine::IntervalOf(Cycle cycle) const {
         return SearchEncoderMs;
     case Cycle::Read:
         return readIntervalMs_;
+    case Cycle::LinkTest:
     case Cycle::None:
         break;
     }

@@ -24,7 +24,8 @@
 
 namespace Engine {
 
-enum class Cycle { None, SearchInterface, SearchEncoder, Read };
+/// LinkTest stands in for Read while a link test runs: its ticks are due at once.
+enum class Cycle { None, SearchInterface, SearchEncoder, Read, LinkTest };
 
 class MonitorEngine {
 public:
@@ -74,6 +75,15 @@ private:
     void SupplyOff();
     void SpiClock(int itemIndex);
     void UpdateSupplyStatus();
+    /// "M<d>" then "m", no log line and no message; whether the box answered both.
+    bool SelectClockQuietly(int clock);
+
+    // The link test (link_test.cpp).
+    void StartLinkTest(const RunLinkTest& request);
+    void LinkTestTick();
+    void EndLinkTest(LinkTestEnded::End outcome);
+    /// Whether `request` must wait for a running link test; logs that it was not run.
+    bool RefusedDuringLinkTest(const Request& request);
 
     // Configuration commands (config_commands.cpp).
     bool SendEncoderCommands(std::string_view commands);
@@ -90,6 +100,8 @@ private:
     void EncoderTransfer(unsigned char& c);
     /// Every exchange the engine makes goes through here.
     int Exchange(std::string_view command, std::string& reply, std::uint32_t expectedLength = 0);
+    /// The reading cycle has lost the box: the interface search takes over.
+    void LoseInterface();
     void Enable(Cycle cycle);
     void Restart(Cycle cycle);
     void Disable() { enabled_ = Cycle::None; }
@@ -144,6 +156,16 @@ private:
     Monitor::RecordingWriter ShraniFajl;
     std::uint32_t ShraniStartTick = 0;
     int recordingDurationS_ = 20;
+
+    // The box's SPI clock: the item index last selected, restored after a link test.
+    int clockItemIndex_ = 4;
+    struct LinkTestRun {
+        int Readings = 200;             ///< at each clock
+        Monitor::LinkTestResult Result; ///< the clock being tested is the last
+        int TimeoutsInRow = 0;
+        bool StopAsked = false;
+    };
+    std::optional<LinkTestRun> linkTest_;
 };
 
 /// Device text as a label may show it: printable bytes only, cut to `max`.

@@ -14,11 +14,7 @@ MonitorEngine::Tick MonitorEngine::ReadTick() {
     EncoderTransfer(c);
 
     if (EncoderPosition.ErrComm != 0) {
-        SetConnected(false);
-        Emit(Lost{true});
-        SetBanner("Interface disconnected!");
-        Log("Interface disconnected!");
-        Enable(Cycle::SearchInterface);
+        LoseInterface();
         return Tick::Lost;
     }
     if (EncoderPosition.ErrCRC) {
@@ -38,6 +34,14 @@ MonitorEngine::Tick MonitorEngine::ReadTick() {
     // A failed auxiliary reply is forgiven and shown as nothing: its position
     // is the last good one.
     return c == sent ? Tick::Fresh : Tick::Skipped;
+}
+
+void MonitorEngine::LoseInterface() {
+    SetConnected(false);
+    Emit(Lost{true});
+    SetBanner("Interface disconnected!");
+    Log("Interface disconnected!");
+    Enable(Cycle::SearchInterface);
 }
 
 void MonitorEngine::ReportReading(unsigned char c) {

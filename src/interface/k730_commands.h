@@ -2,6 +2,7 @@
 // The K730-6W's command set as the program sends it: no terminator; every reply
 // ends with CR except the identification, taken as complete at its 7th byte.
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -22,6 +23,11 @@ inline constexpr std::string_view SupplyOff = "f";
 inline constexpr std::string_view SupplyStatus = "e";
 inline constexpr std::string_view SupplyOnReply = "ON";
 inline constexpr std::string_view SupplyOffReply = "OFF";
+
+/// The SPI clocks "M1".."M8" select, as the clock list shows them.
+inline constexpr std::array<std::string_view, 8> ClockTexts = {
+    "1 = 94 kHz",  "2 = 188 kHz", "3 = 375 kHz", "4 = 750 kHz",
+    "5 = 1.5 MHz", "6 =  3 MHz",  "7 =  6 MHz",  "8 = 12 MHz"};
 
 /// Item index of the clock list the handshake selects ("5 = 1.5 MHz").
 inline constexpr int DefaultClockIndex = 4;

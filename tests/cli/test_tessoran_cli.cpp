@@ -77,13 +77,14 @@ TEST_F(Cli, BadUsageAndHelp) {
                                             {"record", "--folder"},
                                             {"check", "--gap-max", "wide"},
                                             {"check", "--full-turn=yes"},
-                                            {"check", "--max-errors", "-1"}};
+                                            {"check", "--max-errors", "-1"},
+                                            {"linktest", "--readings", "0"}};
     for (const auto& args : bad) {
         const Ran ran = Run(args, false);
         EXPECT_EQ(ran.Status, 64) << ::testing::PrintToString(args);
         EXPECT_TRUE(ran.Lines.empty()) << ran.Text(); // the complaint goes to standard error
     }
-    for (const std::string command : {"probe", "watch", "record", "check"}) {
+    for (const std::string command : {"probe", "watch", "record", "check", "linktest"}) {
         const Ran ran = Run({command, "--help"}, false);
         EXPECT_EQ(ran.Status, 0) << command;
         ASSERT_FALSE(ran.Lines.empty()) << command;
@@ -192,6 +193,29 @@ TEST_F(Cli, RecordStoppedByCtrlCKeepsEveryRow) {
     for (std::size_t i = 1; i < lines.size(); ++i)
         EXPECT_TRUE(std::regex_match(lines[i], std::regex("\\d+;0x[0-9A-F]{6};0;\\d+;0;0;\r")))
             << i << ": " << lines[i];
+}
+
+TEST_F(Cli, LinktestRecommendsTheClockTheCableCarries) {
+    const Ran clean = Run({"linktest", "--readings", "50"});
+    EXPECT_EQ(clean.Status, 0) << clean.Text();
+    EXPECT_TRUE(clean.Has("8 = 12 MHz          50           0          0")) << clean.Text();
+    EXPECT_EQ(clean.Lines.back(), "Recommended: 8 = 12 MHz");
+
+    sim_.Command("cable 20");
+    ASSERT_FALSE(sim_.Sync().empty());
+    const Ran json = Run({"linktest", "--readings", "50", "--json"});
+    EXPECT_EQ(json.Status, 0) << json.Text();
+    ASSERT_EQ(json.Lines.size(), 1u) << json.Text();
+    const auto j = nlohmann::json::parse(json.Lines[0]);
+    ASSERT_EQ(j["clocks"].size(), 8u);
+    EXPECT_EQ(j["clocks"][4]["crc_failed"], 0);
+    EXPECT_GT(j["clocks"][5]["crc_failed"], 0);
+    EXPECT_EQ(j["recommended"]["index"], 5);
+    EXPECT_EQ(j["recommended"]["text"], "5 = 1.5 MHz");
+    EXPECT_EQ(j["box"]["port"], port_);
+
+    const Ran none = Run({"linktest", (dir_ / "absent").string()}, false);
+    EXPECT_EQ(none.Status, 1) << none.Text();
 }
 
 TEST_F(Cli, CheckPassesFailsOrAsksForTheWholeTurn) {

@@ -44,24 +44,6 @@ constexpr CommandSpec CheckSpec{
     "Exit status: 0 PASS, 3 FAIL, 4 INCOMPLETE, 1 no box or no encoder found,\n"
     "2 a reply the program faults (a setting the box refused), 64 bad usage.\n"};
 
-struct Identification {
-    std::string Port;
-    std::string BoxVersion;
-    std::string BoxSerial;
-
-    void Take(const Engine::Report& report) {
-        if (const auto* info = std::get_if<Engine::InterfaceInfo>(&report)) {
-            if (!info->Port.empty())
-                Port = info->Port;
-        } else if (const auto* caption = std::get_if<Engine::CaptionFields>(&report)) {
-            if (!caption->InterfaceVersion.empty())
-                BoxVersion = caption->InterfaceVersion;
-            if (!caption->InterfaceSerial.empty())
-                BoxSerial = caption->InterfaceSerial;
-        }
-    }
-};
-
 std::string LimitsText(const Monitor::InstallationLimits& limits) {
     std::ostringstream text;
     const auto item = [&text](std::string_view label, const auto& value, std::string_view unit) {
@@ -142,7 +124,7 @@ int CheckCommand(Words words) {
 
     CatchStopSignals();
     Diagnostics diagnostics(std::cerr);
-    Identification box;
+    BoxIdentification box;
     Monitor::InstallationVerdict verdict;
     Session session(SystemEnvironment(args.Ports()), [&](const Engine::Report& report) {
         diagnostics.Report(report);

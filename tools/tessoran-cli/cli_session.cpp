@@ -114,4 +114,16 @@ void Diagnostics::Report(const Engine::Report& report) {
     last_ = std::move(text);
 }
 
+void BoxIdentification::Take(const Engine::Report& report) {
+    if (const auto* info = std::get_if<Engine::InterfaceInfo>(&report)) {
+        if (!info->Port.empty())
+            Port = info->Port;
+    } else if (const auto* caption = std::get_if<Engine::CaptionFields>(&report)) {
+        if (!caption->InterfaceVersion.empty())
+            BoxVersion = caption->InterfaceVersion;
+        if (!caption->InterfaceSerial.empty())
+            BoxSerial = caption->InterfaceSerial;
+    }
+}
+
 } // namespace TessoranCli

@@ -65,6 +65,15 @@ private:
     Engine::MonitorEngine engine_; // last: its sink reaches the members above
 };
 
+/// The box as the engine's reports name it: its port, version and serial.
+struct BoxIdentification {
+    std::string Port;
+    std::string BoxVersion;
+    std::string BoxSerial;
+
+    void Take(const Engine::Report& report);
+};
+
 /// Writes what a person watching the run should know on `err`: the engine's
 /// log lines (box found, encoder lost ...) and its error messages, each once.
 class Diagnostics {

@@ -26,6 +26,7 @@ constexpr Subcommand Subcommands[] = {
     {"record", "the window's position recording file, until a time or Ctrl+C", RecordCommand},
     {"check", "an installation judged against limits while the shaft is turned", CheckCommand},
     {"history", "the installation results kept, newest first", HistoryCommand},
+    {"linktest", "the link tried at each SPI clock, and the clock it carries", LinkTestCommand},
 };
 
 void Usage(std::ostream& out) {
@@ -33,7 +34,7 @@ void Usage(std::ostream& out) {
            "Runs Tessoran's engine on a K730-6W box and its encoder without the window.\n\n"
            "Commands:\n";
     for (const Subcommand& command : Subcommands)
-        out << "  " << command.Name << std::string(9 - command.Name.size(), ' ') << command.Summary
+        out << "  " << command.Name << std::string(10 - command.Name.size(), ' ') << command.Summary
             << '\n';
     out << "\n'tessoran-cli COMMAND --help' tells more. --version prints the version.\n";
 }

@@ -14,5 +14,6 @@ int WatchCommand(Words words);
 int RecordCommand(Words words);
 int CheckCommand(Words words);
 int HistoryCommand(Words words);
+int LinkTestCommand(Words words);
 
 } // namespace TessoranCli

@@ -5,6 +5,7 @@
 #include "app/page_widgets.h"
 #include "app/pages/page_host.h"
 #include "app/widgets/spin_edit.h"
+#include "interface/k730_commands.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,10 +35,9 @@ SystemConfigPage::SystemConfigPage(PageHost& host) : host_(host) {
     auto* clk = new QGridLayout(grpEncClk);
     Label6 = new QLabel(QStringLiteral("SPI CLK frequency"), grpEncClk);
     cmbFreqSPI = new QComboBox(grpEncClk);
-    cmbFreqSPI->addItems({QStringLiteral("1 = 94 kHz"), QStringLiteral("2 = 188 kHz"),
-                          QStringLiteral("3 = 375 kHz"), QStringLiteral("4 = 750 kHz"),
-                          QStringLiteral("5 = 1.5 MHz"), QStringLiteral("6 =  3 MHz"),
-                          QStringLiteral("7 =  6 MHz"), QStringLiteral("8 = 12 MHz")});
+    for (const std::string_view clock : K730::ClockTexts)
+        cmbFreqSPI->addItem(
+            QString::fromLatin1(clock.data(), static_cast<qsizetype>(clock.size())));
     cmbFreqSPI->setCurrentIndex(5);
     Label5 = new QLabel(QStringLiteral("Delay between readings (ms)"), grpEncClk);
     seEncoderReadInterval = new SpinEdit(1, 10000, 70, 10, grpEncClk);
