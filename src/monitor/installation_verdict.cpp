@@ -45,7 +45,7 @@ double AsShown(double gapMm) {
 } // namespace
 
 bool InstallationLimits::AnySet() const {
-    return GapMinMm || GapMaxMm || SignalMin || MaxWarnings || MaxErrors;
+    return GapMinMm || GapMaxMm || SignalMin || MaxWarnings || MaxErrors || RunoutMaxMm;
 }
 
 std::optional<InstallationSample> InstallationSampleOf(unsigned char command,
@@ -82,6 +82,7 @@ void InstallationVerdict::Add(const InstallationSample& sample) {
         return;
     gaps_.Add(sample.GapMm);
     coverage_.Add(sample.AngleDeg);
+    runout_.Add(sample.AngleDeg, sample.GapMm);
     keep(lowestGap_, sample.GapMm, std::less<>{});
     keep(highestGap_, sample.GapMm, std::greater<>{});
 }
@@ -99,6 +100,11 @@ VerdictResult InstallationVerdict::Judge(const InstallationLimits& limits) const
     if (limits.GapMinMm && lowestGap_ && AsShown(lowestGap_->Value) < *limits.GapMinMm)
         reasons.push_back("air gap " + Fixed(lowestGap_->Value, 2) + " mm below " +
                           LimitText(*limits.GapMinMm, 2) + " mm" + At(lowestGap_->AngleDeg));
+    const std::optional<Monitor::Runout> runout = Runout();
+    if (limits.RunoutMaxMm && runout && AsShown(runout->RunoutMm) > *limits.RunoutMaxMm)
+        reasons.push_back("runout " + Fixed(runout->RunoutMm, 2) + " mm above " +
+                          LimitText(*limits.RunoutMaxMm, 2) + " mm, largest gap" +
+                          At(runout->LargestAtDeg));
     if (limits.SignalMin && lowestSignal_ && lowestSignal_->Value < *limits.SignalMin)
         reasons.push_back("signal level " + Fixed(lowestSignal_->Value, 0) + " below " +
                           LimitText(*limits.SignalMin, 0) + At(lowestSignal_->AngleDeg));
@@ -109,7 +115,7 @@ VerdictResult InstallationVerdict::Judge(const InstallationLimits& limits) const
 
     if (!reasons.empty()) {
         result.Kind = Verdict::Fail;
-    } else if (limits.FullTurn && !coverage_.Full()) {
+    } else if ((limits.FullTurn || limits.RunoutMaxMm) && !coverage_.Full()) {
         result.Kind = Verdict::Incomplete;
         reasons.push_back(
             "Turn the shaft through a whole turn: " + std::to_string(result.SectorsSeen) + " of " +
@@ -118,6 +124,12 @@ VerdictResult InstallationVerdict::Judge(const InstallationLimits& limits) const
         result.Kind = Verdict::Pass;
     }
     return result;
+}
+
+std::optional<Runout> InstallationVerdict::Runout() const {
+    if (!coverage_.Full())
+        return std::nullopt;
+    return runout_.Result();
 }
 
 std::string_view VerdictName(Verdict verdict) {

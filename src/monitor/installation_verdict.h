@@ -6,6 +6,7 @@
 #include "encoder/Enkoderji_splosno.h"
 #include "monitor/angular_coverage.h"
 #include "monitor/gap_statistics.h"
+#include "monitor/runout_fit.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +27,9 @@ struct InstallationLimits {
     std::optional<std::size_t> MaxErrors = std::nullopt;
     /// Every sector of the turn must have had an air-gap point.
     bool FullTurn = false;
+    /// Largest runout (peak to peak of the once-a-turn wave); judged once
+    /// the turn is whole, INCOMPLETE until then.
+    std::optional<double> RunoutMaxMm = std::nullopt;
 
     /// Whether any limit is set (FullTurn is not a limit).
     [[nodiscard]] bool AnySet() const;
@@ -61,7 +65,8 @@ enum class Verdict {
 struct VerdictResult {
     Verdict Kind = Verdict::NoLimits;
     /// Fail: every reason, in the order of the limits' fields (air gap above
-    /// the maximum, below the minimum, signal level, error bit, warning bit).
+    /// the maximum, below the minimum, runout, signal level, error bit,
+    /// warning bit).
     /// Incomplete: the one sentence that asks for the rest of the turn.
     std::vector<std::string> Reasons;
     std::size_t SectorsSeen = 0;
@@ -80,6 +85,8 @@ public:
 
     [[nodiscard]] const GapStatistics& Gaps() const { return gaps_; }
     [[nodiscard]] const AngularCoverage& Coverage() const { return coverage_; }
+    /// The once-a-turn fit, from the moment every sector has an air-gap point.
+    [[nodiscard]] std::optional<Monitor::Runout> Runout() const;
     [[nodiscard]] std::size_t Readings() const { return readings_; }
     [[nodiscard]] std::size_t ErrorReadings() const { return errors_; }
     [[nodiscard]] std::size_t WarningReadings() const { return warnings_; }
@@ -93,6 +100,7 @@ private:
 
     GapStatistics gaps_;
     AngularCoverage coverage_;
+    RunoutFit runout_;
     std::optional<Worst> lowestGap_;
     std::optional<Worst> highestGap_;
     std::optional<Worst> lowestSignal_;

@@ -48,6 +48,7 @@ InstallationResult NewResult(std::string_view source, const ResultDevices& devic
     }
     r.SectorsSeen = judged.SectorsSeen;
     r.Sectors = Monitor::CoverageSectors;
+    r.Runout = verdict.Runout();
     return r;
 }
 

@@ -48,6 +48,7 @@ struct InstallationResult {
     GapFigures Gap;
     std::size_t SectorsSeen = 0;
     std::size_t Sectors = 0;
+    std::optional<Monitor::Runout> Runout; ///< unset until the turn was whole
 
     std::optional<std::string> ReportPath; ///< UTF-8
 

@@ -16,7 +16,13 @@ inline constexpr const char* ResultColumns =
     "part_number, encoder_serial, firmware, multiturn, limit_gap_min_mm, limit_gap_max_mm, "
     "limit_signal_min, limit_max_warnings, limit_max_errors, limit_full_turn, verdict, "
     "readings, error_readings, warning_readings, gap_points, gap_min_mm, gap_max_mm, "
-    "gap_mean_mm, gap_std_dev_mm, sectors_seen, sectors, report_path";
+    "gap_mean_mm, gap_std_dev_mm, sectors_seen, sectors, report_path, limit_runout_max_mm, "
+    "runout_mean_mm, runout_mm, runout_largest_at_deg, runout_explained";
+
+/// The runout's figures in the order of their columns.
+inline constexpr double Monitor::Runout::*RunoutFigures[] = {
+    &Monitor::Runout::MeanMm, &Monitor::Runout::RunoutMm, &Monitor::Runout::LargestAtDeg,
+    &Monitor::Runout::Explained};
 
 /// A library's reason, without the line end libpq puts after its messages.
 inline std::string ReasonOf(const std::exception& e) {

@@ -229,12 +229,23 @@ TEST_F(Cli, CheckPassesFailsOrAsksForTheWholeTurn) {
         {"",
          {"--gap-min", "0.5", "--gap-max", "1.2", "--signal-min", "20", "--full-turn"},
          0,
-         {"Coverage:  36 of 36 sectors of 10\u00B0",
+         {"Coverage:  36 of 36 sectors of 10\u00B0", "Runout:    0.06 mm, largest gap at 90\u00B0",
           "Limits:    air gap min 0.5 mm, air gap max 1.2 mm, signal level min 20, "
           "max errors 0, a whole turn",
           "Verdict:   PASS"}},
+        // A magnet off-centre: 0.8 mm +- 0.45 mm, largest at 90 degrees.
+        {"wobble 0.45",
+         {"--runout-max", "0.3"},
+         3,
+         {"Runout:    0.90 mm, largest gap at 90\u00B0, explains 100 % of the variance",
+          "Limits:    max errors 0, runout max 0.3 mm", "Verdict:   FAIL",
+          "  runout 0.90 mm above 0.30 mm, largest gap at 90.0\u00B0"}},
+        {"", {"--runout-max", "1.0"}, 0, {"Verdict:   PASS"}},
         // The simulated gap is 0.8 mm +- 0.03 mm around the turn.
-        {"", {"--gap-max", "0.8"}, 3, {"Verdict:   FAIL", "  air gap 0.83 mm above 0.80 mm at"}},
+        {"wobble 0.03",
+         {"--gap-max", "0.8"},
+         3,
+         {"Verdict:   FAIL", "  air gap 0.83 mm above 0.80 mm at"}},
         {"error on", {}, 3, {"Verdict:   FAIL", "readings with the error bit"}},
         {"error off\nspeed 0",
          {"--full-turn"},
@@ -289,7 +300,7 @@ TEST_F(Cli, CheckPassesFailsOrAsksForTheWholeTurn) {
         verdicts.push_back(nlohmann::json::parse(line)["verdict"]);
     EXPECT_EQ(verdicts, (std::vector<std::string>{"INCOMPLETE", "INCOMPLETE", "FAIL", "FAIL"}));
     const Ran columns = Run({"history", "--serial", j["encoder"]["serial"]}, false);
-    ASSERT_EQ(columns.Lines.size(), 6u) << columns.Text(); // the heading and five checks
+    ASSERT_EQ(columns.Lines.size(), 8u) << columns.Text(); // the heading and seven checks
     EXPECT_TRUE(columns.Lines[0].starts_with("TIME  ")) << columns.Text();
     EXPECT_NE(columns.Lines[3].find("FAIL  "), std::string::npos) << columns.Text();
     EXPECT_EQ(Run({"history", "--serial", "nobody"}, false).Lines.size(), 0u);

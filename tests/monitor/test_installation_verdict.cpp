@@ -7,6 +7,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <numbers>
+#include <random>
 
 using namespace Monitor;
 
@@ -140,4 +142,62 @@ TEST(InstallationVerdict, SamplesFromTheEnginesReadings) {
     ASSERT_TRUE(other);
     EXPECT_FALSE(other->SignalLevel);
     EXPECT_TRUE(std::isnan(other->GapMm));
+}
+
+TEST(InstallationVerdict, RunoutIsTheOnceATurnWaveOfTheGap) {
+    struct Case {
+        const char* Name;
+        double G0, A, PhiDeg, Noise;
+        double FirstDeg, StepDeg;   ///< points from FirstDeg on, 3 turns' worth
+        double PhiFound, Explained; ///< expected; Explained to 0.02
+        double PhiTolerance;        ///< the noise's share: some 3 sigma
+    };
+    const Case cases[] = {
+        {"exact", 0.8, 0.45, 270.0, 0.0, 0.0, 1.0, 270.0, 1.0, 0.01},
+        {"noisy, largest just past 0", 0.8, 0.1, 5.0, 0.01, 0.5, 7.3, 5.0, 0.98, 2.5},
+        {"largest just before 360, start past it", 1.2, 0.02, 355.0, 0.0, 358.0, 2.9, 355.0, 1.0,
+         0.01},
+        {"no wave, only noise", 0.8, 0.0, 0.0, 0.01, 0.0, 3.1, -1, 0.0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::mt19937 random(7);
+        std::normal_distribution<double> noise(0.0, c.Noise > 0 ? c.Noise : 1.0);
+        RunoutFit fit;
+        for (double deg = c.FirstDeg; deg < c.FirstDeg + 3 * 360.0; deg += c.StepDeg) {
+            const double theta = (deg - c.PhiDeg) * std::numbers::pi / 180.0;
+            fit.Add(std::fmod(deg, 360.0),
+                    c.G0 + c.A * std::cos(theta) + (c.Noise > 0 ? noise(random) : 0.0));
+        }
+        const auto r = fit.Result();
+        ASSERT_TRUE(r);
+        EXPECT_NEAR(r->MeanMm, c.G0, 0.002);
+        EXPECT_NEAR(r->RunoutMm, 2 * c.A, c.A > 0 ? 0.004 : 0.01);
+        if (c.PhiFound >= 0) {
+            const double off = std::remainder(r->LargestAtDeg - c.PhiFound, 360.0);
+            EXPECT_NEAR(off, 0.0, c.PhiTolerance) << r->LargestAtDeg;
+            EXPECT_GE(r->LargestAtDeg, 0.0);
+            EXPECT_LT(r->LargestAtDeg, 360.0);
+        }
+        EXPECT_NEAR(r->Explained, c.Explained, c.A > 0 ? 0.02 : 0.05);
+    }
+    RunoutFit few; // two points say nothing of a wave
+    few.Add(0.0, 0.8);
+    few.Add(180.0, 0.9);
+    EXPECT_FALSE(few.Result());
+}
+
+TEST(InstallationVerdict, RunoutLimitWaitsForTheWholeTurnThenNamesWhereTheGapIsLargest) {
+    const InstallationLimits limit{.RunoutMaxMm = 0.3};
+    InstallationVerdict v;
+    for (int deg = 0; deg < 350; ++deg) // 0.8 mm +- 0.45 mm, largest at 270 degrees
+        v.Add(Point(deg, 0.8 + 0.45 * std::cos((deg - 270.0) * std::numbers::pi / 180.0), 300));
+    EXPECT_FALSE(v.Runout());
+    EXPECT_EQ(v.Judge(limit).Kind, Verdict::Incomplete);
+    for (int deg = 350; deg < 360; ++deg)
+        v.Add(Point(deg, 0.8 + 0.45 * std::cos((deg - 270.0) * std::numbers::pi / 180.0), 300));
+    ASSERT_TRUE(v.Runout());
+    EXPECT_EQ(v.Judge(limit).Reasons,
+              std::vector<std::string>{"runout 0.90 mm above 0.30 mm, largest gap at 270.0\u00B0"});
+    EXPECT_EQ(v.Judge({.RunoutMaxMm = 0.9}).Kind, Verdict::Pass);
 }

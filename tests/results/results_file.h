@@ -55,7 +55,7 @@ inline InstallationResult Full(std::string time, std::string serial = "HX0042") 
     r.EncoderSerial = std::move(serial);
     r.Firmware = "3.1";
     r.Multiturn = true;
-    r.Limits = {0.5, 1.25, 9000.0, 3, 0, true};
+    r.Limits = {0.5, 1.25, 9000.0, 3, 0, true, 0.3};
     r.Verdict = "FAIL";
     r.Reasons = {"air gap 1.31 mm above 1.25 mm at 91.1°", "signal level 8990 below 9000"};
     r.Readings = 1200;
@@ -64,6 +64,7 @@ inline InstallationResult Full(std::string time, std::string serial = "HX0042") 
     r.Gap = {400, 0.71, 1.31, 1.02, 0.17};
     r.SectorsSeen = 36;
     r.Sectors = 36;
+    r.Runout = Monitor::Runout{1.02, 0.61, 270.5, 0.93};
     r.ReportPath = "/home/tech/INSTALLATION_VLR-2214_HX0042.pdf";
     return r;
 }
@@ -74,6 +75,7 @@ inline std::vector<InstallationResult> EdgeResults() {
     InstallationResult bare = Full("2026-12-10T10:07:12Z", "HX0043");
     bare.Multiturn.reset();
     bare.Limits = {};
+    bare.Runout.reset();
     bare.Reasons.clear();
     bare.Gap = {};
     bare.ReportPath.reset();

@@ -26,6 +26,7 @@ constexpr OptionSpec CheckOptionTable[] = {
     {"max-warnings", "N", "readings with the warning bit allowed"},
     {"max-errors", "N", "readings with the error bit allowed (0)"},
     {"full-turn", "", "INCOMPLETE until each 10-degree sector had an air-gap point"},
+    {"runout-max", "MM", "largest runout allowed (judged once the turn is whole)"},
     {"json", "", "one JSON object instead of text"},
     ResultsOption,
 };
@@ -36,9 +37,11 @@ constexpr CommandSpec CheckSpec{
     "seconds while the shaft is turned, then prints the verdict against the\n"
     "limits: PASS, FAIL with every reason, or INCOMPLETE. Also the air-gap\n"
     "statistics (points, minimum, maximum, mean, standard deviation), the angular\n"
-    "coverage (how many of the 36 sectors of 10 degrees had an air-gap point) and\n"
-    "the box and encoder. A limit left out is not checked. Air gaps are judged to\n"
-    "0.01 mm, as the window shows them. The result is kept in the results file\n"
+    "coverage (how many of the 36 sectors of 10 degrees had an air-gap point), the\n"
+    "runout once the turn is whole (the once-a-turn wave of the gap: peak to peak,\n"
+    "and where the gap is largest) and the box and encoder. A limit left out is\n"
+    "not checked. Air gaps and the runout are judged to 0.01 mm, as the window\n"
+    "shows them. The result is kept in the results file\n"
     "(see 'tessoran-cli history').\n",
     CheckOptionTable,
     "Exit status: 0 PASS, 3 FAIL, 4 INCOMPLETE, 1 no box or no encoder found,\n"
@@ -55,6 +58,7 @@ std::string LimitsText(const Monitor::InstallationLimits& limits) {
     item("signal level min", limits.SignalMin, "");
     item("max warnings", limits.MaxWarnings, "");
     item("max errors", limits.MaxErrors, "");
+    item("runout max", limits.RunoutMaxMm, " mm");
     if (limits.FullTurn)
         text << (text.tellp() > 0 ? ", " : "") << "a whole turn";
     return text.tellp() > 0 ? text.str() : "none";
@@ -85,8 +89,18 @@ void PrintText(const Json& j, const Monitor::InstallationLimits& limits, std::os
         out << figures;
     }
     out << "\nCoverage:  " << text(j["coverage"]["sectors_seen"]) << " of "
-        << text(j["coverage"]["sectors"]) << " sectors of 10\xC2\xB0\n"
-        << "Limits:    " << LimitsText(limits) << '\n'
+        << text(j["coverage"]["sectors"]) << " sectors of 10\xC2\xB0\n";
+    if (const Json& runout = j["runout"]; !runout.is_null()) {
+        char explained[64];
+        std::snprintf(explained, sizeof explained, ", explains %.0f %% of the variance\n",
+                      runout["explained"].get<double>() * 100);
+        out << "Runout:    "
+            << Monitor::RunoutSummary({runout["mean_mm"].get<double>(),
+                                       runout["runout_mm"].get<double>(),
+                                       runout["largest_at_deg"].get<double>(), 0})
+            << explained;
+    }
+    out << "Limits:    " << LimitsText(limits) << '\n'
         << "Verdict:   " << text(j["verdict"]) << '\n';
     for (const Json& reason : j["reasons"])
         out << "  " << text(reason) << '\n';
@@ -119,6 +133,7 @@ int CheckCommand(Words words) {
     limits.MaxWarnings = args.Count("max-warnings");
     limits.MaxErrors = args.Count("max-errors").value_or(0);
     limits.FullTurn = args.Flag("full-turn");
+    limits.RunoutMaxMm = args.Number("runout-max", 0.0);
     if (!args.Error().empty())
         return args.UsageError();
 

@@ -66,10 +66,17 @@ Json ResultJson(const Results::InstallationResult& r, bool stored) {
                     {"mean_mm", Mm(r.Gap.MeanMm)},
                     {"std_dev_mm", Mm(r.Gap.StdDevMm)}};
     j["coverage"] = {{"sectors_seen", r.SectorsSeen}, {"sectors", r.Sectors}};
+    j["runout"] = r.Runout
+                      ? Json{{"mean_mm", RoundedMm(r.Runout->MeanMm)},
+                             {"runout_mm", RoundedMm(r.Runout->RunoutMm)},
+                             {"largest_at_deg", Monitor::RoundedDeg(r.Runout->LargestAtDeg, 1)},
+                             {"explained", std::round(r.Runout->Explained * 1000) / 1000}}
+                      : Json(nullptr);
     const Monitor::InstallationLimits& l = r.Limits;
-    j["limits"] = {{"gap_min_mm", OrNull(l.GapMinMm)},  {"gap_max_mm", OrNull(l.GapMaxMm)},
-                   {"signal_min", OrNull(l.SignalMin)}, {"max_warnings", OrNull(l.MaxWarnings)},
-                   {"max_errors", OrNull(l.MaxErrors)}, {"full_turn", l.FullTurn}};
+    j["limits"] = {{"gap_min_mm", OrNull(l.GapMinMm)},      {"gap_max_mm", OrNull(l.GapMaxMm)},
+                   {"signal_min", OrNull(l.SignalMin)},     {"max_warnings", OrNull(l.MaxWarnings)},
+                   {"max_errors", OrNull(l.MaxErrors)},     {"full_turn", l.FullTurn},
+                   {"runout_max_mm", OrNull(l.RunoutMaxMm)}};
     j["box"] = {{"port", r.BoxPort}, {"version", r.BoxVersion}, {"serial", r.BoxSerial}};
     j["encoder"] = {{"part_number", r.PartNumber},
                     {"serial", r.EncoderSerial},

@@ -7,7 +7,7 @@
 
 namespace Results {
 
-inline constexpr int PgSchemaVersion = 1;
+inline constexpr int PgSchemaVersion = 2;
 /// pg_advisory_xact_lock key of the schema's creation: "TSRN".
 inline constexpr long long SchemaLockKey = 0x5453524E;
 
@@ -40,6 +40,11 @@ inline const std::array<std::vector<const char*>, PgSchemaVersion> PgSchemaSteps
      " PRIMARY KEY (result_id, position))",
      "CREATE INDEX results_by_encoder ON tessoran.results (encoder_serial, part_number)",
      "CREATE INDEX results_by_time ON tessoran.results (time_utc)"},
+    // 1 -> 2: the runout limit and the once-a-turn fit.
+    {"ALTER TABLE tessoran.results ADD COLUMN limit_runout_max_mm DOUBLE PRECISION,"
+     " ADD COLUMN runout_mean_mm DOUBLE PRECISION, ADD COLUMN runout_mm DOUBLE PRECISION,"
+     " ADD COLUMN runout_largest_at_deg DOUBLE PRECISION,"
+     " ADD COLUMN runout_explained DOUBLE PRECISION"},
 }};
 
 } // namespace Results

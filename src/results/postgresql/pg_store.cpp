@@ -80,6 +80,9 @@ Values ValuesOf(const InstallationResult& r) {
     v.Count(r.SectorsSeen);
     v.Count(r.Sectors);
     v.Optional(r.ReportPath);
+    v.Optional(r.Limits.RunoutMaxMm);
+    for (double Monitor::Runout::*figure : RunoutFigures)
+        v.Optional(r.Runout ? std::optional((*r.Runout).*figure) : std::nullopt);
     return v;
 }
 
@@ -120,6 +123,12 @@ InstallationResult ResultOf(const pqxx::row& row) {
     r.SectorsSeen = Count(row[i++]);
     r.Sectors = Count(row[i++]);
     r.ReportPath = Optional<std::string>(row[i++]);
+    r.Limits.RunoutMaxMm = Optional<double>(row[i++]);
+    if (!row[i].is_null()) {
+        r.Runout.emplace();
+        for (double Monitor::Runout::*figure : RunoutFigures)
+            (*r.Runout).*figure = Optional<double>(row[i++]).value_or(0);
+    }
     return r;
 }
 

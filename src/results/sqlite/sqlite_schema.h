@@ -9,7 +9,7 @@ namespace Results {
 
 /// PRAGMA application_id of a Tessoran results file: "TSRN".
 inline constexpr int SchemaApplicationId = 0x5453524E;
-inline constexpr int SchemaVersion = 2;
+inline constexpr int SchemaVersion = 3;
 
 inline const std::array<std::vector<const char*>, SchemaVersion> SchemaSteps = {{
     // 0 -> 1
@@ -44,6 +44,12 @@ inline const std::array<std::vector<const char*>, SchemaVersion> SchemaSteps = {
      " result_id TEXT NOT NULL REFERENCES results(id) ON DELETE CASCADE,"
      " server TEXT NOT NULL,"
      " PRIMARY KEY (result_id, server))"},
+    // 2 -> 3: the runout limit and the once-a-turn fit.
+    {"ALTER TABLE results ADD COLUMN limit_runout_max_mm REAL",
+     "ALTER TABLE results ADD COLUMN runout_mean_mm REAL",
+     "ALTER TABLE results ADD COLUMN runout_mm REAL",
+     "ALTER TABLE results ADD COLUMN runout_largest_at_deg REAL",
+     "ALTER TABLE results ADD COLUMN runout_explained REAL"},
 }};
 
 } // namespace Results

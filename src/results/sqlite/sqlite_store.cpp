@@ -17,7 +17,7 @@ namespace {
 constexpr int BusyTimeoutMs = 10000;
 
 constexpr const char* Columns = ResultColumns;
-constexpr int ColumnCount = 30;
+constexpr int ColumnCount = 35;
 
 template <class T> void BindOptional(SQLite::Statement& s, int i, const std::optional<T>& value) {
     if (!value)
@@ -51,6 +51,9 @@ void BindResult(SQLite::Statement& s, const InstallationResult& r) {
     s.bind(++i, static_cast<std::int64_t>(r.SectorsSeen));
     s.bind(++i, static_cast<std::int64_t>(r.Sectors));
     BindOptional(s, ++i, r.ReportPath);
+    BindOptional(s, ++i, r.Limits.RunoutMaxMm);
+    for (double Monitor::Runout::*figure : RunoutFigures)
+        BindOptional(s, ++i, r.Runout ? std::optional((*r.Runout).*figure) : std::nullopt);
 }
 
 template <class T> std::optional<T> Optional(const SQLite::Column& c) {
@@ -92,6 +95,12 @@ InstallationResult ResultOf(SQLite::Statement& s) {
     r.SectorsSeen = Count(s.getColumn(i++));
     r.Sectors = Count(s.getColumn(i++));
     r.ReportPath = Optional<std::string>(s.getColumn(i++));
+    r.Limits.RunoutMaxMm = Optional<double>(s.getColumn(i++));
+    if (!s.getColumn(i).isNull()) {
+        r.Runout.emplace();
+        for (double Monitor::Runout::*figure : RunoutFigures)
+            (*r.Runout).*figure = Optional<double>(s.getColumn(i++)).value_or(0);
+    }
     return r;
 }
 
