@@ -1,6 +1,7 @@
 #include "monitor/installation_verdict.h"
 
 #include "encoder/Velor_konstante.h"
+#include "util/number_format.h"
 
 #include <charconv>
 #include <cmath>
@@ -9,28 +10,22 @@
 namespace Monitor {
 namespace {
 
-// Fixed-point text that ignores the C locale (the window sets the user's).
-std::string Fixed(double value, int decimals) {
-    char text[64];
-    const auto end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return end.ec == std::errc{} ? std::string(text, end.ptr) : std::string("?");
-}
+using Orodja::FixedText;
 
 // A limit as the user typed it: at least `minDecimals`, more only where it has them.
 std::string LimitText(double value, int minDecimals) {
     for (int decimals = minDecimals; decimals < 6; ++decimals) {
-        const std::string text = Fixed(value, decimals);
+        const std::string text = FixedText(value, decimals);
         double back = 0.0;
         std::from_chars(text.data(), text.data() + text.size(), back);
         if (back == value)
             return text;
     }
-    return Fixed(value, 6);
+    return FixedText(value, 6);
 }
 
 std::string At(double angleDeg) {
-    return " at " + Fixed(angleDeg, 1) + "\xC2\xB0";
+    return " at " + FixedText(angleDeg, 1) + "\xC2\xB0";
 }
 
 std::string BitCount(std::size_t count, std::string_view bit) {
@@ -95,18 +90,18 @@ VerdictResult InstallationVerdict::Judge(const InstallationLimits& limits) const
 
     auto& reasons = result.Reasons;
     if (limits.GapMaxMm && highestGap_ && AsShown(highestGap_->Value) > *limits.GapMaxMm)
-        reasons.push_back("air gap " + Fixed(highestGap_->Value, 2) + " mm above " +
+        reasons.push_back("air gap " + FixedText(highestGap_->Value, 2) + " mm above " +
                           LimitText(*limits.GapMaxMm, 2) + " mm" + At(highestGap_->AngleDeg));
     if (limits.GapMinMm && lowestGap_ && AsShown(lowestGap_->Value) < *limits.GapMinMm)
-        reasons.push_back("air gap " + Fixed(lowestGap_->Value, 2) + " mm below " +
+        reasons.push_back("air gap " + FixedText(lowestGap_->Value, 2) + " mm below " +
                           LimitText(*limits.GapMinMm, 2) + " mm" + At(lowestGap_->AngleDeg));
     const std::optional<Monitor::Runout> runout = Runout();
     if (limits.RunoutMaxMm && runout && AsShown(runout->RunoutMm) > *limits.RunoutMaxMm)
-        reasons.push_back("runout " + Fixed(runout->RunoutMm, 2) + " mm above " +
+        reasons.push_back("runout " + FixedText(runout->RunoutMm, 2) + " mm above " +
                           LimitText(*limits.RunoutMaxMm, 2) + " mm, largest gap" +
                           At(runout->LargestAtDeg));
     if (limits.SignalMin && lowestSignal_ && lowestSignal_->Value < *limits.SignalMin)
-        reasons.push_back("signal level " + Fixed(lowestSignal_->Value, 0) + " below " +
+        reasons.push_back("signal level " + FixedText(lowestSignal_->Value, 0) + " below " +
                           LimitText(*limits.SignalMin, 0) + At(lowestSignal_->AngleDeg));
     if (limits.MaxErrors && errors_ > *limits.MaxErrors)
         reasons.push_back(BitCount(errors_, "error"));

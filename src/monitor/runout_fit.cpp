@@ -1,12 +1,15 @@
 #include "monitor/runout_fit.h"
 
+#include "util/number_format.h"
+
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <numbers>
 
 namespace Monitor {
+
+using Orodja::FixedText;
 
 double RoundedDeg(double deg, int decimals) {
     const double scale = std::pow(10.0, decimals);
@@ -14,19 +17,19 @@ double RoundedDeg(double deg, int decimals) {
     return rounded >= 360.0 ? rounded - 360.0 : rounded;
 }
 
-// Fixed-point text that ignores the C locale (the window sets the user's).
-std::string Fixed(double value, int decimals) {
-    char text[64];
-    const auto end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return end.ec == std::errc{} ? std::string(text, end.ptr) : std::string("?");
+std::string RunoutSummary(const Runout& runout) {
+    std::string text = FixedText(runout.RunoutMm, 2);
+    text += " mm, largest gap at ";
+    text += FixedText(RoundedDeg(runout.LargestAtDeg, 0), 0);
+    text += "\xC2\xB0";
+    return text;
 }
 
-std::string RunoutSummary(const Runout& runout) {
-    std::string text = Fixed(runout.RunoutMm, 2);
-    text += " mm, largest gap at ";
-    text += Fixed(RoundedDeg(runout.LargestAtDeg, 0), 0);
-    text += "\xC2\xB0";
+std::string RunoutLine(const Runout& runout) {
+    std::string text = RunoutSummary(runout);
+    text += ", explains ";
+    text += FixedText(runout.Explained * 100, 0);
+    text += " % of the variance";
     return text;
 }
 

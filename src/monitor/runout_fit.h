@@ -24,6 +24,9 @@ struct Runout {
 
 /// "0.89 mm, largest gap at 270°": the runout as the Installation page shows it.
 [[nodiscard]] std::string RunoutSummary(const Runout& runout);
+/// The summary and ", explains 97 % of the variance": as the check and the
+/// report give it.
+[[nodiscard]] std::string RunoutLine(const Runout& runout);
 
 class RunoutFit {
 public:

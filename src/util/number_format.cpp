@@ -1,6 +1,7 @@
 #include "util/number_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -25,6 +26,13 @@ std::string FormatFixed(double value, int precision, int decimals) {
         rounded = 0.0; // no "-0.0"
     std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
     return buf;
+}
+
+std::string FixedText(double value, int decimals) {
+    char text[64];
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return end.ec == std::errc{} ? std::string(text, end.ptr) : std::string("?");
 }
 
 } // namespace Orodja

@@ -11,4 +11,8 @@ namespace Orodja {
 /// == "3277.0". Exponent notation only when the integer part has more than P digits.
 [[nodiscard]] std::string FormatFixed(double value, int precision, int decimals);
 
+/// Exactly `decimals` decimals after a '.', whatever the C locale (the window
+/// sets the user's); "?" when it does not fit.
+[[nodiscard]] std::string FixedText(double value, int decimals);
+
 } // namespace Orodja

@@ -90,16 +90,12 @@ void PrintText(const Json& j, const Monitor::InstallationLimits& limits, std::os
     }
     out << "\nCoverage:  " << text(j["coverage"]["sectors_seen"]) << " of "
         << text(j["coverage"]["sectors"]) << " sectors of 10\xC2\xB0\n";
-    if (const Json& runout = j["runout"]; !runout.is_null()) {
-        char explained[64];
-        std::snprintf(explained, sizeof explained, ", explains %.0f %% of the variance\n",
-                      runout["explained"].get<double>() * 100);
+    if (const Json& runout = j["runout"]; !runout.is_null())
         out << "Runout:    "
-            << Monitor::RunoutSummary({runout["mean_mm"].get<double>(),
-                                       runout["runout_mm"].get<double>(),
-                                       runout["largest_at_deg"].get<double>(), 0})
-            << explained;
-    }
+            << Monitor::RunoutLine(
+                   {runout["mean_mm"].get<double>(), runout["runout_mm"].get<double>(),
+                    runout["largest_at_deg"].get<double>(), runout["explained"].get<double>()})
+            << '\n';
     out << "Limits:    " << LimitsText(limits) << '\n'
         << "Verdict:   " << text(j["verdict"]) << '\n';
     for (const Json& reason : j["reasons"])
