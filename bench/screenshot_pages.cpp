@@ -1,14 +1,16 @@
 // Pictures of the Position page with a running trace, of its chart zoomed in
-// with the tooltip of a warning point, and of the Installation page with an
-// air-gap curve, from the real window reading a k730-sim process. Run it under
-// Xvfb from the build:
-//   xvfb-run -a -s "-screen 0 1068x652x24" bench/screenshot_pages pos.png explore.png inst.png
+// with the tooltip of a warning point, of the Installation page with an
+// air-gap curve and of System Config after a link test over a long cable, from
+// the real window reading a k730-sim process. Run it under Xvfb from the build:
+//   xvfb-run -a -s "-screen 0 1068x652x24" bench/screenshot_pages pos.png explore.png
+//       inst.png link.png   (one line)
 #include "app/Velor_SPI_Main.h"
 #include "app/chart_color_series.h"
 #include "app/limits_panel.h"
 #include "app/pages/encoder_config_page.h"
 #include "app/pages/encoder_identification_page.h"
 #include "app/pages/installation_page.h"
+#include "app/pages/link_test_group.h"
 #include "app/pages/position_page.h"
 #include "app/pages/status_page.h"
 #include "app/pages/system_config_page.h"
@@ -90,8 +92,9 @@ bool SaveExplored(TMainForm& form, const QString& path) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: screenshot_pages POSITION.png EXPLORE.png INSTALLATION.png\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: screenshot_pages POSITION.png EXPLORE.png INSTALLATION.png "
+                             "LINKTEST.png\n");
         return 2;
     }
     QTemporaryDir dir;
@@ -155,6 +158,7 @@ int main(int argc, char** argv) {
     form.tabInstCal->grpLimits->edGapMaxMm->setText(QStringLiteral("2.5"));
     form.tabInstCal->grpLimits->edSignalMin->setText(QStringLiteral("5000"));
     form.tabInstCal->grpLimits->edMaxErrors->setText(QStringLiteral("0"));
+    form.tabInstCal->grpLimits->edRunoutMaxMm->setText(QStringLiteral("1.5"));
     form.tabInstCal->cbAirGap->setChecked(true);
     Spin(9000);
     Tell(sim, "warning on");
@@ -163,7 +167,17 @@ int main(int argc, char** argv) {
     Spin(7000);
     const bool installation = Save(form, QString::fromLocal8Bit(argv[3]));
 
+    // A 20 m cable: the fast clocks break replies.
+    Tell(sim, "cable 20");
+    form.Pages->setCurrentWidget(form.tabSysCfg);
+    form.tabSysCfg->grpLinkTest->btnLinkTest->click();
+    while (!form.tabSysCfg->LastLinkTest() && waited.elapsed() < 150000)
+        Spin(200);
+    Spin(300);
+    const bool linkTest =
+        form.tabSysCfg->LastLinkTest() && Save(form, QString::fromLocal8Bit(argv[4]));
+
     Tell(sim, "quit");
     sim.waitForFinished(3000);
-    return position && explored && installation ? 0 : 1;
+    return position && explored && installation && linkTest ? 0 : 1;
 }

@@ -95,7 +95,7 @@ void TMainForm::BuildLayout() {
     Pages->addTab(tabEncPos = new PositionPage(host_, files_, env_),
                   QStringLiteral("  Position  "));
     Pages->addTab(tabEncStatus = new StatusPage, QStringLiteral("  Status  "));
-    reportSources_.emplace(*tabEncIdent, *tabEncPos);
+    reportSources_.emplace(*tabEncIdent, *tabEncPos, *tabSysCfg);
     Pages->addTab(tabInstCal = new InstallationPage(host_, files_, env_.Settings, env_.LocalNow,
                                                     *reportSources_, *results_),
                   QStringLiteral("  Installation  "));

@@ -194,6 +194,8 @@ bool WriteInstallationReport(const InstallationReportPage& page, QIODevice& out,
     y += DrawSection(p, QRect(Margin, y, width, 0), page.Verdict) + Gap;
     if (!page.VerdictName.isEmpty())
         DrawBadge(p, verdictBand, page.VerdictName, page.VerdictColor);
+    if (!page.LinkTest.Heading.isEmpty())
+        y += DrawFigures(p, y, width, page.LinkTest, page.LinkTestNote) + Gap;
 
     // The charts share what is left, the air gap taking the larger part.
     const int footer = 20;

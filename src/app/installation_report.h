@@ -38,6 +38,10 @@ struct InstallationReportPage {
     /// The verdict's word on the right of its heading; none when empty.
     QString VerdictName;
     QColor VerdictColor;
+    /// One figure a clock, the recommendation under them; not drawn when
+    /// its heading is empty (no link test was run).
+    ReportSection LinkTest;
+    QString LinkTestNote;
     ReportChart GapChart;
     ReportChart PositionChart;
     QString FileName; ///< the footer

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDoubleValidator>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,6 +60,7 @@ LimitsPanel::LimitsPanel(std::shared_ptr<QSettings> settings, QWidget* parent)
     edSignalMin = edit(new QIntValidator(0, LevelTop));
     edMaxWarnings = edit(new QIntValidator(0, CountTop));
     edMaxErrors = edit(new QIntValidator(0, CountTop));
+    edRunoutMaxMm = edit(gap());
     fields_ = {{{edGapMinMm, "gapMinMm", QStringLiteral("Air gap min"), QStringLiteral(" mm"),
                  QStringLiteral("No air-gap point may be below this")},
                 {edGapMaxMm, "gapMaxMm", QStringLiteral("Air gap max"), QStringLiteral(" mm"),
@@ -68,7 +70,10 @@ LimitsPanel::LimitsPanel(std::shared_ptr<QSettings> settings, QWidget* parent)
                 {edMaxWarnings, "maxWarnings", QStringLiteral("Max warnings"), QString(),
                  QStringLiteral("Most readings with the warning bit allowed")},
                 {edMaxErrors, "maxErrors", QStringLiteral("Max errors"), QString(),
-                 QStringLiteral("Most readings with the error bit allowed")}}};
+                 QStringLiteral("Most readings with the error bit allowed")},
+                {edRunoutMaxMm, "runoutMaxMm", QStringLiteral("Runout max"), QStringLiteral(" mm"),
+                 QStringLiteral("The once-a-turn rise and fall of the air gap (peak to peak) "
+                                "may not be above this; judged after a whole turn")}}};
 
     // Three label-field pairs a row, the verdict to their right over both rows.
     constexpr int PairsPerRow = 3;
@@ -84,8 +89,19 @@ LimitsPanel::LimitsPanel(std::shared_ptr<QSettings> settings, QWidget* parent)
             f.Caption +
             (unit.isEmpty() ? QString() : QStringLiteral(" (") + unit + QLatin1Char(')')));
         label->setBuddy(f.Edit); // a screen reader names the field after it
-        grid->addWidget(label, row, column);
-        grid->addWidget(f.Edit, row, column + 1);
+        if (f.Edit == edRunoutMaxMm) {
+            // Its caption is the longest: label and a narrower field share the
+            // two cells, so the columns above keep their width.
+            f.Edit->setFixedWidth(48);
+            auto* pair = new QHBoxLayout;
+            pair->addWidget(label);
+            pair->addStretch(1);
+            pair->addWidget(f.Edit);
+            grid->addLayout(pair, row, column, 1, 2);
+        } else {
+            grid->addWidget(label, row, column);
+            grid->addWidget(f.Edit, row, column + 1);
+        }
         f.Edit->setToolTip(f.Hint);
         // Kept as numbers, written back in the field's own locale.
         bool ok = false;
@@ -115,6 +131,7 @@ Monitor::InstallationLimits LimitsPanel::Limits() const {
     limits.SignalMin = ValueOf(edSignalMin);
     limits.MaxWarnings = CountOf(edMaxWarnings);
     limits.MaxErrors = CountOf(edMaxErrors);
+    limits.RunoutMaxMm = ValueOf(edRunoutMaxMm);
     // The line asks for the rest of the turn while it is incomplete: a limit
     // met on the few degrees the shaft stood at says nothing of the others.
     limits.FullTurn = limits.AnySet();
@@ -188,4 +205,8 @@ void LimitsPanel::FillReport(InstallationReportPage& page) const {
             .arg(360 / Monitor::CoverageSectors)
             .arg(verdict_.Readings())
             .arg(verdict_.Gaps().Count()));
+    const std::optional<Monitor::Runout> runout = verdict_.Runout();
+    verdict.Rows.emplace_back(QStringLiteral("Runout"),
+                              runout ? QString::fromUtf8(Monitor::RunoutLine(*runout))
+                                     : QStringLiteral("after a whole turn"));
 }

@@ -27,6 +27,7 @@ public:
     QLineEdit* edSignalMin{};
     QLineEdit* edMaxWarnings{};
     QLineEdit* edMaxErrors{};
+    QLineEdit* edRunoutMaxMm{};
     LampPanel* pnlVerdict{}; ///< the verdict line, coloured by the verdict
 
     /// The limits as the fields hold them: an empty field, or one whose text
@@ -56,6 +57,6 @@ private:
     void ShowVerdict();
 
     std::shared_ptr<QSettings> settings_;
-    std::array<Field, 5> fields_{};
+    std::array<Field, 6> fields_{};
     Monitor::InstallationVerdict verdict_;
 };

@@ -161,7 +161,7 @@ private slots:
                 QCOMPARE(name, (*label)->text());
             }
         }
-        QCOMPARE(labelled, 11);
+        QCOMPARE(labelled, 12);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "app/chart_color_series.h"
 #include "app/chart_explorer.h"
 #include "app/limits_panel.h"
+#include "app/pages/link_test_group.h"
 #include "app/widgets/lamp_panel.h"
 #include "window_harness.h"
 
@@ -79,6 +80,13 @@ private slots:
         QVERIFY(h.Connect());
         QVERIFY(f.tabInstCal->btnSaveReport->isEnabled());
 
+        // The report names the last link test.
+        QPushButton& linkTest = *f.tabSysCfg->grpLinkTest->btnLinkTest;
+        linkTest.click();
+        for (int i = 0; i < 500 && linkTest.text() != QStringLiteral("Test the link"); ++i)
+            h.Tick();
+        QVERIFY(f.tabSysCfg->LastLinkTest());
+
         // The Status page reads the detailed status at every fifth tick.
         f.Pages->setCurrentWidget(f.tabEncStatus);
         cond.DetailedStatus = 0x40 | 0x10;
@@ -93,6 +101,7 @@ private slots:
         limits.edGapMaxMm->setText(QStringLiteral("0.82"));
         limits.edMaxWarnings->setText(QStringLiteral("0"));
         limits.edMaxErrors->setText(QStringLiteral("0"));
+        limits.edRunoutMaxMm->setText(QStringLiteral("0.05"));
         f.tabInstCal->cbAirGap->setChecked(true);
         f.tabEncPos->cbPosPlot->setChecked(true);
         h.Read(70);
@@ -112,11 +121,18 @@ private slots:
             readings += r.Command != 255;
 
         const std::vector<std::string> reasons = limits.Result().Reasons;
-        QCOMPARE(reasons.size(), 2u);
+        QCOMPARE(reasons.size(), 3u);
         QVERIFY2(Has(QString::fromStdString(reasons[0]),
                      QStringLiteral("^air gap 0\\.83 mm above 0\\.82 mm at \\d+\\.\\d°$")),
                  reasons[0].c_str());
-        QCOMPARE(reasons[1], "4 readings with the warning bit");
+        // The simulated magnet's gap is 0.8 mm +- 0.03 mm, largest at 90 degrees.
+        QVERIFY2(Has(QString::fromStdString(reasons[1]),
+                     QStringLiteral(
+                         "^runout 0\\.06 mm above 0\\.05 mm, largest gap at (89|90)\\.\\d°$")),
+                 reasons[1].c_str());
+        QCOMPARE(reasons[2], "4 readings with the warning bit");
+        QCOMPARE(f.tabInstCal->lblRunout->text(),
+                 QStringLiteral("Runout: 0.06 mm, largest gap at 90\u00B0"));
         QCOMPARE(limits.pnlVerdict->text(), QStringLiteral("FAIL: ") + reasons[0].c_str());
 
         // A detail looked at: the report draws the whole turn all the same.
@@ -138,6 +154,11 @@ private slots:
         QVERIFY(f.tabInstCal->lblReportPath->text().endsWith(QDir::toNativeSeparators(pdf)));
         QVERIFY(h.LogLines().contains(QStringLiteral("Installation report saved to ") +
                                       QDir::toNativeSeparators(pdf)));
+        const QByteArray copy = qgetenv("TESSORAN_REPORT_COPY"); // for the picture in docs/
+        if (!copy.isEmpty()) {
+            QFile::remove(QString::fromLocal8Bit(copy));
+            QVERIFY(QFile::copy(pdf, QString::fromLocal8Bit(copy)));
+        }
 
 #ifdef Q_OS_WIN
         QSKIP("poppler's tools are Linux programs: a test under wine cannot wait for them");
@@ -158,9 +179,14 @@ private slots:
               QStringLiteral("Temperature\\s+\\d+\\.\\d °C"),
               QStringLiteral("Air gap\\s+0\\.\\d\\d mm"),
               QStringLiteral("\\b0\\s+50\\s+100\\s+150\\s+200\\s+250\\s+300\\s+350\\b"),
-              QStringLiteral("0\\.75 mm\\s+0\\.82 mm\\s+not checked\\s+0\\s+0\\n"),
+              QStringLiteral("0\\.75 mm\\s+0\\.82 mm\\s+not checked\\s+0\\s+0\\s+0\\.05 mm\\n"),
               QStringLiteral("Verdict over the chart's readings\\s+FAIL\\n"),
               QStringLiteral("Coverage\\s+36 of 36 sectors of 10°"),
+              QStringLiteral("Link test: replies that failed their check / timed out, of 200 at "
+                             "each SPI clock\\s+1 = 94 kHz"),
+              QStringLiteral("8 = 12 MHz\\s+(0 ?/ ?0\\s+){8}Recommended: 8 = 12 MHz"),
+              QStringLiteral(
+                  "Runout\\s+0\\.06 mm, largest gap at 90°, explains \\d+ % of the variance"),
               // The gap chart scaled to its points (ticks in hundredths), with the limits.
               QStringLiteral("\\n\\s+0\\.\\d\\d\\n"), QStringLiteral("\\bmin 0\\.75 mm\\b"),
               QStringLiteral("\\bmax 0\\.82 mm\\b")})
@@ -201,11 +227,6 @@ private slots:
         const QString images = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
         QCOMPARE(images.trimmed().split(QLatin1Char('\n')).size(), 2); // the header lines only
 
-        const QByteArray copy = qgetenv("TESSORAN_REPORT_COPY"); // for the picture in docs/
-        if (!copy.isEmpty()) {
-            QFile::remove(QString::fromLocal8Bit(copy));
-            QVERIFY(QFile::copy(pdf, QString::fromLocal8Bit(copy)));
-        }
     }
 
     void aReportNeverReplacesAFile() {

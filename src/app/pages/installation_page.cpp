@@ -52,6 +52,7 @@ InstallationPage::InstallationPage(PageHost& host, FilesFolder& files,
     : host_(host), files_(files), localNow_(std::move(localNow)), sources_(sources),
       results_(results) {
     BuildLayout(std::move(settings));
+    ShowRunout();
     SetUpChart();
     connect(btnStartSelfCal, &QPushButton::clicked, this, &InstallationPage::btnStartSelfCalClick);
     connect(btnTarvinSetZero, &QPushButton::clicked, this,
@@ -135,8 +136,14 @@ void InstallationPage::BuildLayout(std::shared_ptr<QSettings> settings) {
     lblSignalLevel = new QLabel(QStringLiteral("lblSignalLevel"), grpAirGap);
     lblAirGap1 = TahomaLabel(QStringLiteral("..."), 15, grpAirGap);
     lblAirGap1->setToolTip(QStringLiteral("Double-click to set zero (on touch)"));
+    lblRunout = new QLabel(grpAirGap);
+    lblRunout->setToolTip(
+        QStringLiteral("The once-a-turn rise and fall of the air gap (peak to peak), fitted to "
+                       "the chart's points once every 10\u00B0 sector has one, and the angle "
+                       "where the gap is largest: a magnet off-centre or tilted"));
     gapValues->addWidget(lblSignalLevel);
     gapValues->addWidget(lblAirGap1, 1);
+    gapValues->addWidget(lblRunout);
     auto* gapButtons = new QHBoxLayout;
     cbAirGap = new QCheckBox(QStringLiteral("Plot air gap"), grpAirGap);
     btnACopyClipboard = new QPushButton(QStringLiteral("Copy"), grpAirGap);
@@ -193,7 +200,15 @@ void InstallationPage::btnChartGapClearClick() {
     serSignal->Clear();
     AirGapExplorer->Follow();
     grpLimits->Clear();
+    ShowRunout();
     redraw_.Redraw(ChartAirGap);
+}
+
+void InstallationPage::ShowRunout() {
+    const std::optional<Monitor::Runout> runout = grpLimits->Verdict().Runout();
+    lblRunout->setText(
+        QStringLiteral("Runout: ") +
+        (runout ? QString::fromUtf8(Monitor::RunoutSummary(*runout)) : QStringLiteral("---")));
 }
 
 void InstallationPage::cbAirGapClick() {
@@ -236,9 +251,10 @@ void InstallationPage::btnSaveReportClick() {
     const ReportChart gaps = {
         QStringLiteral("Air gap over the angle"), ChartAirGap,
         serSignal->Count() == 0 ? QStringLiteral("No points: tick \"Plot air gap\".") : QString()};
-    const InstallationReportPage page = ComposeInstallationReport(
-        {facts_, sources_.MagnetSize(), *grpLimits, *serSignal, gaps, position->Chart()}, now,
-        shown);
+    const InstallationReportPage page =
+        ComposeInstallationReport({facts_, sources_.MagnetSize(), *grpLimits, *serSignal, gaps,
+                                   position->Chart(), sources_.LastLinkTest()},
+                                  now, shown);
 
     QString reason;
     const bool saved = WriteReport(path, page, reason);
@@ -325,8 +341,11 @@ void InstallationPage::Render(const Engine::Reading& r) {
     facts_.Multiturn = r.Multiturn;
     // The verdict judges the readings taken while the air gap is plotted: its
     // gaps are the chart's points, its flag counts come from the same readings.
-    if (cbAirGap->isChecked())
+    if (cbAirGap->isChecked()) {
         grpLimits->Add(r.Command, r.Position, r.Aux);
+        if (r.Command == Velor_konstante::Cmd::SignalLevel)
+            ShowRunout();
+    }
     switch (r.Command) {
     case Cmd::SerialNumber:
         facts_.SerialNumber = r.SerialNumber;
@@ -362,6 +381,7 @@ void InstallationPage::Render(const Engine::EncoderConnection& r) {
     if (r.Connected && !encoderConnected_) {
         facts_.Tally.Clear(); // the report counts since the encoder was found
         grpLimits->Clear();   // judged for this encoder; the chart keeps what it has
+        ShowRunout();
         facts_.Multiturn.reset();
     }
     encoderConnected_ = r.Connected;

@@ -52,6 +52,7 @@ public:
     QGroupBox* grpAirGap{};
     QLabel* lblSignalLevel{};
     QLabel* lblAirGap1{};
+    QLabel* lblRunout{}; ///< the once-a-turn wave of the verdict's gaps
     QCheckBox* cbAirGap{};
     QPushButton* btnACopyClipboard{};
     QPushButton* btnChartGapClear{};
@@ -86,6 +87,7 @@ private:
     void BuildLayout(std::shared_ptr<QSettings> settings);
     void SetUpChart();
     void UpdateCommandButtons();
+    void ShowRunout();
     /// Writes the report to `path`; false with the reason when it failed.
     [[nodiscard]] bool WriteReport(const QString& path, const InstallationReportPage& page,
                                    QString& reason);

@@ -83,6 +83,19 @@ ReportSection Flags(const Monitor::ReadingTally& tally) {
              {QStringLiteral("Status flags seen"),
               seen.isEmpty() ? QStringLiteral("none") : seen.join(QStringLiteral(", "))}}};
 }
+/// Per clock "CRC failed / timed out"; every clock had the same readings.
+void LinkTestFigures(const Monitor::LinkTestResult& test, InstallationReportPage& page) {
+    const int readings = test.Clocks.empty() ? 0 : test.Clocks.front().Readings;
+    page.LinkTest.Heading =
+        QStringLiteral("Link test: replies that failed their check / timed out, of %1 at each "
+                       "SPI clock")
+            .arg(readings);
+    for (const Monitor::ClockTally& clock : test.Clocks)
+        page.LinkTest.Rows.emplace_back(
+            Latin(Monitor::ClockText(clock.Clock)),
+            QStringLiteral("%1 / %2").arg(clock.CrcFailed).arg(clock.Timeouts));
+    page.LinkTestNote = Latin(Monitor::RecommendationText(test));
+}
 } // namespace
 
 Monitor::GapStatistics ChartGapStatistics(const ColorPointSeries& gaps) {
@@ -127,6 +140,8 @@ InstallationReportPage ComposeInstallationReport(const ReportContents& contents,
         page.StatisticsNote = QStringLiteral("Not enough data points recorded: %1 are needed.")
                                   .arg(Monitor::GapStatisticsMinPoints);
     }
+    if (contents.LinkTest)
+        LinkTestFigures(*contents.LinkTest, page);
     page.GapChart = contents.GapChart;
     page.PositionChart = contents.PositionChart;
     return page;

@@ -6,6 +6,7 @@
 #include "app/installation_report.h"
 #include "engine/engine_reports.h"
 #include "monitor/gap_statistics.h"
+#include "monitor/link_test.h"
 #include "monitor/reading_tally.h"
 
 #include <QDateTime>
@@ -35,6 +36,7 @@ struct ReportContents {
     const ColorPointSeries& Gaps;
     ReportChart GapChart;
     ReportChart PositionChart;
+    const Monitor::LinkTestResult* LinkTest = nullptr; ///< the last one finished; null: none
 };
 
 /// Over the air-gap chart's points, as "Copy" and the report give them.

@@ -280,7 +280,8 @@ class PrintedPositionChart final : public PrintedChart {
 public:
     PrintedPositionChart(PositionPage& page, bool multiturn, ChartRedraw& redraw)
         : page_(page), redraw_(redraw), live_(*page.PositionExplorer),
-          turnsShown_(page.chartPosition->yAxis->visible()) {
+          turnsShown_(page.chartPosition->yAxis->visible()),
+          angleTicker_(page.chartPosition->yAxis2->ticker()) {
         chart_ = {multiturn ? QStringLiteral("Position over the last readings: angle "
                                              "(right axis) and turns (left axis)")
                             : QStringLiteral("Position over the last readings: angle "
@@ -291,9 +292,12 @@ public:
                       : QString()};
         page.SeriesPosST->SetVectorPoints(true);
         page.chartPosition->yAxis->setVisible(turnsShown_ && multiturn);
+        // The page gives the chart less height than the window: a label every 45° would overlap.
+        page.chartPosition->yAxis2->setTicker(FixedTicker(90, QCPAxisTickerFixed::ssNone));
     }
     ~PrintedPositionChart() override {
         page_.chartPosition->yAxis->setVisible(turnsShown_);
+        page_.chartPosition->yAxis2->setTicker(angleTicker_);
         page_.SeriesPosST->SetVectorPoints(false);
         redraw_.Redraw(page_.chartPosition); // laid out for the page; back to the window's size
     }
@@ -304,6 +308,7 @@ private:
     ChartRedraw& redraw_;
     const ChartExplorer::LiveViewScope live_;
     const bool turnsShown_;
+    const QSharedPointer<QCPAxisTicker> angleTicker_;
     ReportChart chart_;
 };
 } // namespace

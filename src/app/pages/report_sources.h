@@ -4,6 +4,7 @@
 // the page is drawn.
 
 #include "app/installation_report.h"
+#include "monitor/link_test.h"
 
 #include <QString>
 #include <memory>
@@ -23,6 +24,8 @@ public:
     /// The Position page's chart of the live readings (a review shown on it
     /// ends), its turn axis shown only for a multiturn encoder.
     [[nodiscard]] virtual std::unique_ptr<PrintedChart> PositionChart(bool multiturn) = 0;
+    /// The System Config page's last finished link test; null: none this session.
+    [[nodiscard]] virtual const Monitor::LinkTestResult* LastLinkTest() const = 0;
 
 protected:
     ~ReportSources() = default;

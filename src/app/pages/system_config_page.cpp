@@ -3,6 +3,7 @@
 #include "app/display_text.h"
 #include "app/fonts.h"
 #include "app/page_widgets.h"
+#include "app/pages/link_test_group.h"
 #include "app/pages/page_host.h"
 #include "app/widgets/spin_edit.h"
 #include "interface/k730_commands.h"
@@ -76,6 +77,8 @@ SystemConfigPage::SystemConfigPage(PageHost& host) : host_(host) {
     comms->addWidget(cbLogComm);
     grpSystemHidden->setVisible(false);
 
+    grpLinkTest = new LinkTestGroup(host_, this);
+
     lbl2 = new QLabel(QStringLiteral("Diagnostic log"), this);
     mmLog = new QPlainTextEdit(this);
     mmLog->setFont(PixelFont(QStringLiteral("Arial Narrow"), 11));
@@ -89,6 +92,7 @@ SystemConfigPage::SystemConfigPage(PageHost& host) : host_(host) {
     left->addWidget(grpEncClk);
     left->addWidget(grpEncPower);
     left->addWidget(grpSystemHidden);
+    left->addWidget(grpLinkTest); // last: the groups above stay where they were
     left->addStretch(1);
     auto* right = new QVBoxLayout;
     right->addWidget(lbl2);
@@ -108,6 +112,11 @@ SystemConfigPage::SystemConfigPage(PageHost& host) : host_(host) {
     // User changes only; the engine's own choice arrives as a report.
     connect(cmbFreqSPI, &QComboBox::activated, this, &SystemConfigPage::cmbFreqSPIChange);
     connect(Button1, &QPushButton::clicked, this, &SystemConfigPage::Button1Click);
+    // As if the user had picked it in the list.
+    connect(grpLinkTest, &LinkTestGroup::clockChosen, this, [this](int itemIndex) {
+        cmbFreqSPI->setCurrentIndex(itemIndex);
+        cmbFreqSPIChange();
+    });
 }
 
 void SystemConfigPage::rbPwr5vClick() {
@@ -153,4 +162,16 @@ void SystemConfigPage::Render(const Engine::Transfer& r) {
     lblCmd->setText(Latin(r.Frame));
     if (r.Exchanged)
         lblData->setText(Latin(r.Reply));
+}
+
+void SystemConfigPage::Render(const Engine::LinkTestProgress& r) {
+    grpLinkTest->Render(r);
+}
+
+void SystemConfigPage::Render(const Engine::LinkTestEnded& r) {
+    grpLinkTest->Render(r);
+}
+
+const std::optional<Monitor::LinkTestResult>& SystemConfigPage::LastLinkTest() const {
+    return grpLinkTest->LastLinkTest();
 }

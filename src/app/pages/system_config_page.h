@@ -1,11 +1,14 @@
 #pragma once
 // "  System Config  ": the box found, the SPI clock and reading interval, the
-// encoder's supply, the hidden communication group and the diagnostic log.
+// encoder's supply, the link test, the hidden communication group and the
+// diagnostic log.
 
 #include "engine/engine_reports.h"
 
 #include <QWidget>
+#include <optional>
 
+class LinkTestGroup;
 class PageHost;
 class QCheckBox;
 class QComboBox;
@@ -39,6 +42,7 @@ public:
     QLabel* lblCmd{};
     QLabel* lblData{};
     QCheckBox* cbLogComm{};
+    LinkTestGroup* grpLinkTest{};
     QLabel* lbl2{};
     QPlainTextEdit* mmLog{}; ///< the window's log pane
     QPushButton* Button1{};
@@ -56,6 +60,11 @@ public:
     void Render(const Engine::ClockSelected& r);
     void Render(const Engine::SupplyStatus& r);
     void Render(const Engine::Transfer& r);
+    void Render(const Engine::LinkTestProgress& r);
+    void Render(const Engine::LinkTestEnded& r);
+
+    /// The result of the last link test that went through all eight clocks.
+    [[nodiscard]] const std::optional<Monitor::LinkTestResult>& LastLinkTest() const;
 
 private:
     PageHost& host_;
