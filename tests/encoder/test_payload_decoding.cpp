@@ -168,4 +168,7 @@ TEST(IdentificationFrames, PartNumber) {
     EXPECT_EQ(r.Signature.PartNumber, "VL123");
     Decode(r, 'p', "000");
     EXPECT_EQ(r.Signature.PartNumber, "");
+    // The first two bytes are no part of it, whatever they hold.
+    Decode(r, 'p', encoder_test::Hex("AB") + encoder_test::Hex("VL12"));
+    EXPECT_EQ(r.Signature.PartNumber, "VL12");
 }

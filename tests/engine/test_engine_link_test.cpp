@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 using namespace Engine;
@@ -137,6 +139,18 @@ TEST(LinkTest, RefusedWithoutAnEncoderAndItHoldsOffOtherExchanges) {
     EXPECT_TRUE(Logged(rig, "Link test running: stop it or wait for its end, then try again"));
     EXPECT_EQ(RunToEnd(rig).Outcome, End::Finished);
     EXPECT_EQ(box->ClockIndex(), 3);
+
+    // A recording would miss the readings the test takes.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "tessoran-link-test-recording";
+    std::filesystem::create_directories(folder);
+    rig.Post(StartRecording{folder.string(), 0});
+    rig.ClearReports();
+    rig.Post(RunLinkTest{200});
+    EXPECT_EQ(RunToEnd(rig).Outcome, End::Refused);
+    EXPECT_TRUE(Logged(rig, "Link test: stop the recording first"));
+    rig.Post(StopRecording{});
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

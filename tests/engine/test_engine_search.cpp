@@ -228,6 +228,9 @@ TEST(EncoderSearch, KindAndIdentity) {
         // 00 00 FF, and FF is the check byte of 00 00.
         {"multiturn, cut reply passes", true, 16330, "VLR14SPIST16B050", true, "16", 16},
         {"short part number", false, 0, "VLR14", false, nullptr, 22},
+        {"part number of 6", false, 0, "VLR14S", false, nullptr, 22},
+        {"part number of 7, no magnet size", false, 0, "VLR14SP", true, "", 0},
+        {"part number of 11", false, 0, "VLR14SPIST3", true, "3", 3},
         {"magnet size no number", false, 0, "VLR14SPISTABB050", true, "AB", 0},
     };
     for (const Case& c : cases) {

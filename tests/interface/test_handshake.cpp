@@ -23,8 +23,9 @@ TEST(Handshake, FirmwareRevisionIsDecimalOrZero) {
 TEST(Handshake, VersionTextTakesCharactersTenToFourteen) {
     EXPECT_EQ(VersionText("K730-6W, 3.1.07 SPI", 12), "3.1.0.12");
     EXPECT_EQ(VersionText("K730-6W, 3.1", 5), "3.1.5");
-    EXPECT_EQ(VersionText("K730-6W", 7), ".7");   // shorter than ten characters
-    EXPECT_EQ(VersionText("K730-6W, ", 7), ".7"); // exactly nine
+    EXPECT_EQ(VersionText("K730-6W", 7), ".7");     // shorter than ten characters
+    EXPECT_EQ(VersionText("K730-6W, ", 7), ".7");   // exactly nine
+    EXPECT_EQ(VersionText("K730-6W, 3", 4), "3.4"); // exactly ten
 }
 
 TEST(Handshake, RefusalIsErrorInAnyCase) {

@@ -70,6 +70,13 @@ TEST(PortList, CdcAcmPortsAndExtraPortsInProbingOrder) {
     source.SysfsRoot = sysfs.Tty() / "missing";
     source.ExtraPorts = ":/tmp/sim-pty:";
     EXPECT_EQ(ListCandidatePorts(source), (std::vector<std::string>{"/tmp/sim-pty"}));
+
+    // The system's source takes the extra ports from TESSORAN_PORTS.
+    ::setenv("TESSORAN_PORTS", "/tmp/sim-a:/tmp/sim-b", 1);
+    const PortListSource system = SystemPortListSource();
+    ::unsetenv("TESSORAN_PORTS");
+    EXPECT_EQ(system.ExtraPorts, "/tmp/sim-a:/tmp/sim-b");
+    EXPECT_EQ(SystemPortListSource().ExtraPorts, "");
 }
 
 TEST(PortList, SortsByPrefixThenNumberValue) {

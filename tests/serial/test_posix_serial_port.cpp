@@ -137,4 +137,21 @@ TEST(PosixSerialPort, WriteSendsEverythingOrGivesUpOnAStalledLine) {
     EXPECT_EQ(port->Write(big), -ETIMEDOUT);
 }
 
+TEST(PosixSerialPort, AnUnpluggedDeviceIsAnErrorNotSilence) {
+    PtyDevice device;
+    ASSERT_TRUE(device.Ok());
+    OpenError error = OpenError::Other;
+    auto port = PosixSerialPort::Open(device.SlaveName(), error);
+    ASSERT_NE(port, nullptr);
+    ASSERT_TRUE(port->ApplySettings());
+    std::string got;
+    EXPECT_EQ(port->Read(16, got), 0) << "nothing queued yet";
+    EXPECT_EQ(port->WaitReadable(0), WaitResult::TimedOut);
+
+    device.CloseMaster();
+    EXPECT_EQ(port->WaitReadable(1000), WaitResult::HungUp);
+    EXPECT_LT(port->Read(16, got), 0);
+    EXPECT_EQ(got, "");
+}
+
 } // namespace

@@ -37,6 +37,7 @@ TEST(TextFilters, KeepAlphanumeric) {
     EXPECT_EQ(KeepAlphanumeric("AB-12 c"), "AB12c");
     EXPECT_EQ(KeepAlphanumeric(std::string("\0\x20z", 3)), "z");
     EXPECT_EQ(KeepAlphanumeric("\xC3\xA9"), "");
+    EXPECT_EQ(KeepAlphanumeric("/09:@AZ[`az{"), "09AZaz"); // each range to its ends
 }
 
 TEST(ZeroPadInt, PadsOnlyForWidthsOneToFour) {
