@@ -148,23 +148,25 @@ TEST(InstallationVerdict, RunoutIsTheOnceATurnWaveOfTheGap) {
     struct Case {
         const char* Name;
         double G0, A, PhiDeg, Noise;
-        double FirstDeg, StepDeg;   ///< points from FirstDeg on, 3 turns' worth
-        double PhiFound, Explained; ///< expected; Explained to 0.02
-        double PhiTolerance;        ///< the noise's share: some 3 sigma
+        double FirstDeg, StepDeg, SpanDeg; ///< points from FirstDeg on, over SpanDeg
+        double PhiFound, Explained;        ///< expected; Explained to 0.02
+        double PhiTolerance;               ///< the noise's share: some 3 sigma
     };
     const Case cases[] = {
-        {"exact", 0.8, 0.45, 270.0, 0.0, 0.0, 1.0, 270.0, 1.0, 0.01},
-        {"noisy, largest just past 0", 0.8, 0.1, 5.0, 0.01, 0.5, 7.3, 5.0, 0.98, 2.5},
-        {"largest just before 360, start past it", 1.2, 0.02, 355.0, 0.0, 358.0, 2.9, 355.0, 1.0,
-         0.01},
-        {"no wave, only noise", 0.8, 0.0, 0.0, 0.01, 0.0, 3.1, -1, 0.0, 0},
+        {"exact", 0.8, 0.45, 270.0, 0.0, 0.0, 1.0, 1080, 270.0, 1.0, 0.01},
+        {"noisy, largest just past 0", 0.8, 0.1, 5.0, 0.01, 0.5, 7.3, 1080, 5.0, 0.98, 2.5},
+        {"largest just before 360, start past it", 1.2, 0.02, 355.0, 0.0, 358.0, 2.9, 1080, 355.0,
+         1.0, 0.01},
+        {"no wave, only noise", 0.8, 0.0, 0.0, 0.01, 0.0, 3.1, 1080, -1, 0.0, 0},
+        // Points on a third of the turn only: the terms of the fit no longer cancel.
+        {"a third of a turn", 0.8, 0.3, 100.0, 0.0, 30.0, 0.5, 120, 100.0, 1.0, 0.01},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         std::mt19937 random(7);
         std::normal_distribution<double> noise(0.0, c.Noise > 0 ? c.Noise : 1.0);
         RunoutFit fit;
-        for (double deg = c.FirstDeg; deg < c.FirstDeg + 3 * 360.0; deg += c.StepDeg) {
+        for (double deg = c.FirstDeg; deg < c.FirstDeg + c.SpanDeg; deg += c.StepDeg) {
             const double theta = (deg - c.PhiDeg) * std::numbers::pi / 180.0;
             fit.Add(std::fmod(deg, 360.0),
                     c.G0 + c.A * std::cos(theta) + (c.Noise > 0 ? noise(random) : 0.0));
