@@ -341,11 +341,8 @@ void InstallationPage::Render(const Engine::Reading& r) {
     facts_.Multiturn = r.Multiturn;
     // The verdict judges the readings taken while the air gap is plotted: its
     // gaps are the chart's points, its flag counts come from the same readings.
-    if (cbAirGap->isChecked()) {
+    if (cbAirGap->isChecked())
         grpLimits->Add(r.Command, r.Position, r.Aux);
-        if (r.Command == Velor_konstante::Cmd::SignalLevel)
-            ShowRunout();
-    }
     switch (r.Command) {
     case Cmd::SerialNumber:
         facts_.SerialNumber = r.SerialNumber;
@@ -369,6 +366,7 @@ void InstallationPage::Render(const Engine::Reading& r) {
             // A gap without a value (NaN) is no point; the series refuses it.
             serSignal->Add(r.Position.ST_value * r.Position.Resolution_unit, r.Aux.AirGap,
                            ToQColor(Engine::StatusColour(r.Status)));
+            ShowRunout(); // the same points as the verdict
             redraw_.Redraw(ChartAirGap);
         }
         break;
