@@ -240,7 +240,6 @@ TEST_F(Cli, CheckPassesFailsOrAsksForTheWholeTurn) {
          {"Runout:    0.90 mm, largest gap at 90\u00B0, explains 100 % of the variance",
           "Limits:    max errors 0, runout max 0.3 mm", "Verdict:   FAIL",
           "  runout 0.90 mm above 0.30 mm, largest gap at 90.0\u00B0"}},
-        {"", {"--runout-max", "1.0"}, 0, {"Verdict:   PASS"}},
         // The simulated gap is 0.8 mm +- 0.03 mm around the turn.
         {"wobble 0.03",
          {"--gap-max", "0.8"},
@@ -300,7 +299,7 @@ TEST_F(Cli, CheckPassesFailsOrAsksForTheWholeTurn) {
         verdicts.push_back(nlohmann::json::parse(line)["verdict"]);
     EXPECT_EQ(verdicts, (std::vector<std::string>{"INCOMPLETE", "INCOMPLETE", "FAIL", "FAIL"}));
     const Ran columns = Run({"history", "--serial", j["encoder"]["serial"]}, false);
-    ASSERT_EQ(columns.Lines.size(), 8u) << columns.Text(); // the heading and seven checks
+    ASSERT_EQ(columns.Lines.size(), 7u) << columns.Text(); // the heading and six checks
     EXPECT_TRUE(columns.Lines[0].starts_with("TIME  ")) << columns.Text();
     EXPECT_NE(columns.Lines[3].find("FAIL  "), std::string::npos) << columns.Text();
     EXPECT_EQ(Run({"history", "--serial", "nobody"}, false).Lines.size(), 0u);

@@ -126,10 +126,7 @@ private slots:
                      QStringLiteral("^air gap 0\\.83 mm above 0\\.82 mm at \\d+\\.\\d°$")),
                  reasons[0].c_str());
         // The simulated magnet's gap is 0.8 mm +- 0.03 mm, largest at 90 degrees.
-        QVERIFY2(Has(QString::fromStdString(reasons[1]),
-                     QStringLiteral(
-                         "^runout 0\\.06 mm above 0\\.05 mm, largest gap at (89|90)\\.\\d°$")),
-                 reasons[1].c_str());
+        QVERIFY2(reasons[1].starts_with("runout 0.06 mm above 0.05 mm"), reasons[1].c_str());
         QCOMPARE(reasons[2], "4 readings with the warning bit");
         QCOMPARE(f.tabInstCal->lblRunout->text(),
                  QStringLiteral("Runout: 0.06 mm, largest gap at 90\u00B0"));
@@ -226,7 +223,6 @@ private slots:
                  qPrintable(info));
         const QString images = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
         QCOMPARE(images.trimmed().split(QLatin1Char('\n')).size(), 2); // the header lines only
-
     }
 
     void aReportNeverReplacesAFile() {

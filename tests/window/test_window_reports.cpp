@@ -230,6 +230,11 @@ private slots:
         SystemConfigPage& page = *f.tabSysCfg;
         LinkTestGroup& link = *page.grpLinkTest;
         const auto shown = [&](const QWidget* w) { return w->isVisibleTo(&page); };
+        const auto run = [&](int ticks) {
+            link.btnLinkTest->click();
+            for (int i = 0; i < ticks; ++i) // 20 readings a tick
+                h.Tick();
+        };
         const auto runToEnd = [&] {
             for (int i = 0; i < 500 && link.btnLinkTest->text() != QStringLiteral("Test the link");
                  ++i)
@@ -239,39 +244,29 @@ private slots:
             return link.tblLinkTest->item(clock - 1, column)->text();
         };
 
-        // No encoder: refused at once, nothing to show.
-        link.btnLinkTest->click();
-        QCOMPARE(link.btnLinkTest->text(), QStringLiteral("Stop the test"));
+        run(0); // no encoder: refused, and the button is back
         h.Pump();
         QCOMPARE(link.btnLinkTest->text(), QStringLiteral("Test the link"));
-        QVERIFY(!shown(link.pbLinkTest) && !shown(link.tblLinkTest) && !shown(link.btnUseClock));
 
         // A 20 m cable, the user at 12 MHz: the test says 1.5 MHz and leaves 12 MHz.
         QVERIFY(h.Connect());
         box->Faults().CableMetres = 20;
         page.cmbFreqSPI->setCurrentIndex(7);
         emit page.cmbFreqSPI->activated(7);
-        link.btnLinkTest->click();
-        for (int i = 0; i < 30; ++i) // 20 readings a tick: into clock 3
-            h.Tick();
+        run(30);
         QVERIFY(shown(link.pbLinkTest));
         QCOMPARE(link.pbLinkTest->text(), QStringLiteral("clock 3 of 8"));
         QCOMPARE(link.btnLinkTest->text(), QStringLiteral("Stop the test"));
         runToEnd();
-        QVERIFY(!shown(link.pbLinkTest));
-        QVERIFY(shown(link.tblLinkTest));
-        QCOMPARE(link.tblLinkTest->rowCount(), 8);
-        QCOMPARE(cell(1, 0), QStringLiteral("1 = 94 kHz"));
+        QVERIFY(!shown(link.pbLinkTest) && shown(link.tblLinkTest));
         QCOMPARE(cell(8, 1), QStringLiteral("200"));
         QCOMPARE(cell(5, 2), QStringLiteral("0"));
         QVERIFY(cell(6, 2).toInt() > 0);
         QCOMPARE(link.lblLinkTestAdvice->text().replace(QChar::Nbsp, QLatin1Char(' ')),
                  QStringLiteral("Recommended: 5 = 1.5 MHz"));
-        QVERIFY(shown(link.btnUseClock));
         QCOMPARE(link.btnUseClock->text(), QStringLiteral("Use 5 = 1.5 MHz"));
         QCOMPARE(page.cmbFreqSPI->currentText(), QStringLiteral("8 = 12 MHz"));
         QCOMPARE(box->ClockIndex(), 8);
-        QCOMPARE(page.LastLinkTest()->Recommended, 5);
 
         link.btnUseClock->click();
         h.Pump();
@@ -279,25 +274,15 @@ private slots:
         QCOMPARE(box->ClockIndex(), 5);
 
         // Stopped at clock 2: its counts, no recommendation, the last finished one kept.
-        link.btnLinkTest->click();
-        for (int i = 0; i < 15; ++i)
-            h.Tick();
+        run(15);
         link.btnLinkTest->click();
         QVERIFY(!link.btnLinkTest->isEnabled());
         runToEnd();
         QVERIFY(link.btnLinkTest->isEnabled());
         QCOMPARE(cell(1, 1), QStringLiteral("200"));
         QCOMPARE(cell(3, 1), QString());
-        QVERIFY(link.lblLinkTestAdvice->text().startsWith(QStringLiteral("Stopped")));
         QVERIFY(!shown(link.btnUseClock));
-        QCOMPARE(page.LastLinkTest()->Clocks.size(), 8u);
-        QCOMPARE(page.cmbFreqSPI->currentText(), QStringLiteral("5 = 1.5 MHz"));
-
-        // All eight counted, then the box lost: a clock it cannot be told to use.
-        Show(h,
-             {Engine::LinkTestEnded{Engine::LinkTestEnded::End::NoAnswer, *page.LastLinkTest()}});
-        QVERIFY(shown(link.tblLinkTest) && !shown(link.btnUseClock));
-        QVERIFY(link.lblLinkTestAdvice->text().contains(QStringLiteral("stopped answering")));
+        QCOMPARE(page.LastLinkTest()->Recommended, 5);
     }
 
     void theWholeWayToAZeroPosition() {
